@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace orvanthe {
+
+enum class Utf8Forms {
+    All,            // every well-formed sequence
+    WithoutTwoByte, // no character in U+0080..U+07FF (so code page 936 text rarely passes)
+};
+
+// Strict UTF-8 to UTF-16: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Gives nothing for bytes that break these rules or use a form `forms` excludes.
+std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes,
+                                         Utf8Forms forms = Utf8Forms::All);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string encodeUtf8(std::u16string_view text);
+
+} // namespace orvanthe
