@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvanthe {
+
+// One text field of the window. A field never holds NUL: assigning a text keeps only
+// what precedes its first NUL. Each assignment counts, so that a window can tell which
+// fields a command wrote.
+class Field {
+public:
+    explicit Field(std::u16string_view initial = {}) { assign(initial); }
+
+    const std::u16string& text() const { return text_; }
+    std::uint64_t revision() const { return revision_; }
+
+    void assign(std::u16string_view text) { assign(std::u16string(text)); }
+    void assign(std::u16string&& text) {
+        text_ = std::move(text);
+        if (const auto nul = text_.find(u'\0'); nul != std::u16string::npos) {
+            text_.resize(nul);
+        }
+        ++revision_;
+    }
+
+private:
+    std::u16string text_;
+    std::uint64_t revision_ = 0;
+};
+
+} // namespace orvanthe

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "clipboard.h"
+#include "field.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvanthe {
+
+// The seven fields of the window: the four the user sees and the three work fields
+// through which every intermediate text of a conversion passes.
+enum class FieldId : std::uint8_t {
+    Text1, // the http address
+    Text2, // the thunder link
+    Text3, // the flashget link
+    Text4, // the qqdl link
+    xl,    // work field of the thunder conversions
+    kc,    // work field of the flashget conversions
+    xf,    // work field of the qqdl conversions
+};
+inline constexpr std::size_t fieldCount = 7;
+
+// The window's twelve commands, each bound to the button of the same name.
+enum class CommandId : std::uint8_t {
+    Command1,  // "<<<" beside the http address: paste, then build the three links
+    Command2,  // ">>>" beside the http address: copy
+    Command3,  // "<<<" beside the thunder link: paste, take it apart, rebuild all
+    Command4,  // ">>>" beside the thunder link: copy
+    Command5,  // "<<<" beside the flashget link: paste, take it apart, rebuild all
+    Command6,  // ">>>" beside the flashget link: copy
+    Command7,  // "<<<" beside the qqdl link: paste, take it apart, rebuild all
+    Command8,  // ">>>" beside the qqdl link: copy
+    Command9,  // thunder link -> http address
+    Command10, // flashget link -> http address
+    Command11, // qqdl link -> http address
+    Command12, // http address -> all three links
+};
+inline constexpr std::size_t commandCount = 12;
+
+// The window's logic, apart from any toolkit: it owns the fields and runs the commands.
+// A window maps its edits to fields and its buttons to commands, passes on what the user
+// types with setText, and shows the fields whose revision a command changed.
+class Form1 {
+public:
+    explicit Form1(Clipboard& clipboard);
+
+    const Field& field(FieldId id) const { return fields_[std::size_t(id)]; }
+    const std::u16string& text(FieldId id) const { return field(id).text(); }
+    void setText(FieldId id, std::u16string_view text) { at(id).assign(text); }
+
+    void run(CommandId command);
+
+    // What a paste of `text` into the visible field `id` does: the field takes the text,
+    // a link is taken apart into the http address, and all four forms are filled in.
+    void fill(FieldId id, std::u16string_view text);
+
+    void Command1();
+    void Command2();
+    void Command3();
+    void Command4();
+    void Command5();
+    void Command6();
+    void Command7();
+    void Command8();
+    void Command9();
+    void Command10();
+    void Command11();
+    void Command12();
+
+private:
+    Field& at(FieldId id) { return fields_[std::size_t(id)]; }
+    void paste(FieldId id);
+    void copy(FieldId id);
+
+    Clipboard& clipboard_;
+    std::array<Field, fieldCount> fields_;
+};
+
+// The visible field that `input` belongs in: the link field whose scheme its first
+// characters other than white space are (in any case), or else the http address field.
+FieldId fieldOfInput(std::u16string_view input);
+
+} // namespace orvanthe
