@@ -1,0 +1,93 @@
+#pragma once
+
+#include "form/form1.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace orvanthe {
+
+// The one window, as data that the Qt and the Win32 window both build themselves from.
+
+enum class ControlKind { TextField, Button, Label, Frame, Picture };
+
+struct Control {
+    std::string_view name;
+    ControlKind kind;
+    std::string_view parent; // "Form1" for the window itself
+    std::u16string_view caption;
+    // In twips (1/1440 inch), relative to the parent's client area.
+    int left;
+    int top;
+    int width;
+    int height;
+    int tabIndex; // keyboard focus order, lowest first
+    std::optional<FieldId> field;
+    std::optional<CommandId> command;
+};
+
+inline constexpr std::string_view windowName = "Form1";
+inline constexpr std::u16string_view windowCaption = u"Orvanthe 0.1   QV40216";
+inline constexpr int clientWidthTwips = 6390;
+inline constexpr int clientHeightTwips = 3300;
+
+// Pixels of `twips` at `dpi` dots per inch (15 twips a pixel at 96 DPI).
+constexpr int twipsToPixels(int twips, int dpi) {
+    return (twips * dpi + 720) / 1440;
+}
+
+// Every control, parents before their children, in the window's own order. The work fields
+// lie below the client area, out of sight while the window keeps its size.
+inline constexpr std::array<Control, 27> controls = {{
+    // clang-format off
+    // name        kind                    parent      caption          left  top   width height tab
+    {"xf",        ControlKind::TextField, "Form1",    u"xf",           5760, 4080, 1215, 270,   26, FieldId::xf, {}},
+    {"kc",        ControlKind::TextField, "Form1",    u"kc",           5760, 3720, 1215, 270,   25, FieldId::kc, {}},
+    {"xl",        ControlKind::TextField, "Form1",    u"xl",           5760, 3360, 1215, 270,   24, FieldId::xl, {}},
+    {"Frame1",    ControlKind::Frame,     "Form1",    u"",              120,   60, 6135, 3135,   0, {}, {}},
+    {"Picture1",  ControlKind::Picture,   "Frame1",   u"",               25,  120, 6015, 2905,   1, {}, {}},
+    {"Frame2",    ControlKind::Frame,     "Picture1", u"",              120, 1950, 5835,  930,  18, {}, {}},
+    {"Picture2",  ControlKind::Picture,   "Frame2",   u"",               60,  120, 5715,  660,  19, {}, {}},
+    // Command12: http address -> all three links
+    {"Command12", ControlKind::Button,    "Picture2", u"http杀全场",     4440,  120, 1215,  495,  23, {}, CommandId::Command12},
+    // Command11: qqdl link -> http address
+    {"Command11", ControlKind::Button,    "Picture2", u"旋风>>>http",    3000,  120, 1215,  495,  22, {}, CommandId::Command11},
+    // Command10: flashget link -> http address
+    {"Command10", ControlKind::Button,    "Picture2", u"快车>>>http",    1560,  120, 1215,  495,  21, {}, CommandId::Command10},
+    // Command9: thunder link -> http address
+    {"Command9",  ControlKind::Button,    "Picture2", u"迅雷>>>http",     120,  120, 1215,  495,  20, {}, CommandId::Command9},
+    // Command8 / Command7: copy / paste the qqdl link
+    {"Command8",  ControlKind::Button,    "Picture1", u">>>",            5400, 1640,  495,  315,  17, {}, CommandId::Command8},
+    {"Command7",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1640,  495,  315,  16, {}, CommandId::Command7},
+    // Command6 / Command5: copy / paste the flashget link
+    {"Command6",  ControlKind::Button,    "Picture1", u">>>",            5400, 1160,  495,  315,  15, {}, CommandId::Command6},
+    {"Command5",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1160,  495,  315,  14, {}, CommandId::Command5},
+    // Command4 / Command3: copy / paste the thunder link
+    {"Command4",  ControlKind::Button,    "Picture1", u">>>",            5400,  660,  495,  315,  13, {}, CommandId::Command4},
+    {"Command3",  ControlKind::Button,    "Picture1", u"<<<",            4800,  660,  495,  315,  12, {}, CommandId::Command3},
+    // Command2 / Command1: copy / paste the http address
+    {"Command2",  ControlKind::Button,    "Picture1", u">>>",            5400,  180,  495,  315,  11, {}, CommandId::Command2},
+    {"Command1",  ControlKind::Button,    "Picture1", u"<<<",            4800,  180,  495,  315,  10, {}, CommandId::Command1},
+    {"Text4",     ControlKind::TextField, "Picture1", u"",              960, 1640, 3735,  315,   9, FieldId::Text4, {}},
+    {"Text3",     ControlKind::TextField, "Picture1", u"",              960, 1160, 3735,  315,   8, FieldId::Text3, {}},
+    {"Text2",     ControlKind::TextField, "Picture1", u"",              960,  660, 3735,  315,   7, FieldId::Text2, {}},
+    {"Text1",     ControlKind::TextField, "Picture1", u"",              960,  180, 3735,  315,   6, FieldId::Text1, {}},
+    {"Label4",    ControlKind::Label,     "Picture1", u"旋风地址",        120, 1680, 1335,  255,   5, {}, {}},
+    {"Label3",    ControlKind::Label,     "Picture1", u"快车地址",        120, 1200,  855,  255,   4, {}, {}},
+    {"Label2",    ControlKind::Label,     "Picture1", u"迅雷地址",        120,  720, 1095,  255,   3, {}, {}},
+    {"Label1",    ControlKind::Label,     "Picture1", u"http地址",        120,  240,  975,  255,   2, {}, {}},
+    // clang-format on
+}};
+
+// Index in `controls` of the control named `name`, or -1 for the window.
+constexpr int indexOfControl(std::string_view name) {
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        if (controls[k].name == name) {
+            return int(k);
+        }
+    }
+    return -1;
+}
+
+} // namespace orvanthe
