@@ -22,7 +22,8 @@ public:
     Form1Window& operator=(const Form1Window&) = delete;
 
     // Creates the window, not yet shown, with its client area at the table's size and
-    // every control in place. False when the system refuses a window.
+    // every control in place. False when the system refuses a window, or while this
+    // object already has one.
     bool create();
 
     // Null once the window has been destroyed (closing it destroys it).
@@ -30,8 +31,6 @@ public:
 
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
-
-    const Form1& form() const { return form_; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
