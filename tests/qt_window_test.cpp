@@ -209,6 +209,9 @@ private slots:
         QCOMPARE(window->minimumSize(), client);
         QCOMPARE(window->maximumSize(), client);
         QVERIFY(!window->parentWidget());
+        const QList<QSize> iconSizes = window->windowIcon().availableSizes();
+        QVERIFY(iconSizes.contains(QSize(16, 16)));
+        QVERIFY(iconSizes.contains(QSize(32, 32)));
         const QRect screen = window->screen()->availableGeometry();
         QCOMPARE(window->geometry(),
                  QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client, screen));

@@ -2,7 +2,9 @@
 
 #include "shell/control_table.h"
 
+#include <QEvent>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +57,10 @@ QWidget* createControl(const Control& control, QWidget* parent) {
 Form1Window::Form1Window() : form_(clipboard_) {
     setObjectName(QString::fromLatin1(windowName.data(), qsizetype(windowName.size())));
     setWindowTitle(toQString(windowCaption));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/orvanthe-16.png"));
+    icon.addFile(QStringLiteral(":/icons/orvanthe-32.png"));
+    setWindowIcon(icon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
