@@ -100,12 +100,16 @@ void Form1Window::buildControls() {
         byTabIndex[std::size_t(control.tabIndex)] = widget;
     }
 
-    // Qt's focus chain in the table's tab order; containers and labels take no focus.
+    // Qt's focus chain in the table's tab order; containers and labels take no focus. The
+    // window opens with the focus on the first control of that order, not on whichever
+    // control Qt's chain began with.
     QWidget* previous = nullptr;
     for (QWidget* widget : byTabIndex) {
         if (widget->focusPolicy() & Qt::TabFocus) {
             if (previous) {
                 setTabOrder(previous, widget);
+            } else {
+                widget->setFocus();
             }
             previous = widget;
         }
