@@ -118,6 +118,13 @@ void Form1Window::buildControls() {
     showChangedFields();
 
     const QRect client = pixelRect(0, 0, clientWidthTwips, clientHeightTwips);
+    for (std::size_t k = 0; k < fieldCount; ++k) {
+        QLineEdit* edit = fieldEdits_[k];
+        if (!client.intersects(QRect(edit->mapTo(this, QPoint()), edit->size()))) {
+            outOfSight_[k] = true;
+            edit->installEventFilter(this);
+        }
+    }
     setFixedSize(client.size());
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client.size(),
                                     screen->availableGeometry()));
@@ -141,15 +148,32 @@ void Form1Window::run(CommandId command) {
 
 void Form1Window::showChangedFields() {
     for (std::size_t k = 0; k < fieldCount; ++k) {
-        const Field& field = form_.field(FieldId(k));
-        if (field.revision() != shownRevisions_[k]) {
-            QLineEdit* edit = fieldEdits_[k];
-            edit->setText(toQString(field.text()));
-            // Like a native edit control: a written field shows its beginning.
-            edit->setCursorPosition(0);
-            shownRevisions_[k] = field.revision();
+        if (!outOfSight_[k] || fieldEdits_[k]->hasFocus()) {
+            showField(k);
         }
     }
+}
+
+void Form1Window::showField(std::size_t k) {
+    const Field& field = form_.field(FieldId(k));
+    if (field.revision() != shownRevisions_[k]) {
+        QLineEdit* edit = fieldEdits_[k];
+        edit->setText(toQString(field.text()));
+        // Like a native edit control: a written field shows its beginning.
+        edit->setCursorPosition(0);
+        shownRevisions_[k] = field.revision();
+    }
+}
+
+bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (std::size_t k = 0; k < fieldCount; ++k) {
+            if (fieldEdits_[k] == watched) {
+                showField(k);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace orvanthe
