@@ -51,19 +51,18 @@ void preferSimplifiedChineseFaces() {
     if (faces.isEmpty() || faces.contains(hanFace(font), Qt::CaseInsensitive)) {
         return;
     }
-    QStringList families = font.families();
-    if (families.isEmpty()) {
-        families.append(font.family());
-    }
-    const bool platformFaceDrawsHan = QFontDatabase::writingSystems(QFontInfo(font).family())
-                                          .contains(QFontDatabase::SimplifiedChinese);
-    // Ahead of the platform's face where that face would draw Han itself, else right after it.
+    // The face itself, not the name asked for: a generic name such as "Sans Serif" that
+    // fontconfig resolves on its own is passed over inside a list of families.
+    const QString platformFace = QFontInfo(font).family();
+    const bool platformFaceDrawsHan =
+        QFontDatabase::writingSystems(platformFace).contains(QFontDatabase::SimplifiedChinese);
+    // Latin text keeps the platform's face unless that face would draw Han itself.
     QStringList chosen;
     if (!platformFaceDrawsHan) {
-        chosen.append(families.takeFirst());
+        chosen.append(platformFace);
     }
     chosen.append(faces);
-    chosen.append(families);
+    chosen.append(font.families().isEmpty() ? QStringList{font.family()} : font.families());
     font.setFamilies(chosen);
     QApplication::setFont(font);
 }
