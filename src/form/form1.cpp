@@ -103,6 +103,11 @@ void Form1::run(CommandId command) {
 
 void Form1::fill(FieldId id, std::u16string_view text) {
     at(id).assign(text);
+    takeApart(id);
+    Command12();
+}
+
+void Form1::takeApart(FieldId id) {
     switch (id) {
     case FieldId::Text2:
         Command9();
@@ -116,7 +121,6 @@ void Form1::fill(FieldId id, std::u16string_view text) {
     default:
         break;
     }
-    Command12();
 }
 
 void Form1::paste(FieldId id) {
