@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <algorithm>
 #include <array>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <string_view>
 #include <vector>
 
 namespace orvanthe {
@@ -106,6 +108,42 @@ void OpenEmptyWindow(benchmark::State& state) {
             break;
         }
     }
+}
+
+// Opening as the user sees it: a fresh process that starts the application, opens the
+// window, paints it and ends, beside one that does the same with an empty window. This
+// binary is that process when given --open-once=form1 or --open-once=empty.
+constexpr std::string_view openOnce = "--open-once=";
+
+int openOnceAndExit(std::string_view which) {
+    QApplication application(
+        *new int(1), new char* [1] { const_cast<char*>("window_bench") });
+    if (which == "form1") {
+        preferSimplifiedChineseFaces();
+        return openPaintAndClose(std::make_unique<Form1Window>()) ? 0 : 1;
+    }
+    auto window = std::make_unique<QWidget>();
+    window->resize(twipsToPixels(clientWidthTwips, 96), twipsToPixels(clientHeightTwips, 96));
+    return openPaintAndClose(std::move(window)) ? 0 : 1;
+}
+
+void startProcesses(benchmark::State& state, const char* which) {
+    const QString program = QCoreApplication::applicationFilePath();
+    const QStringList arguments{QString::fromLatin1(openOnce.data(), qsizetype(openOnce.size())) +
+                                QString::fromLatin1(which)};
+    for (auto _ : state) {
+        if (QProcess::execute(program, arguments) != 0) {
+            state.SkipWithError("the window did not open and paint");
+            break;
+        }
+    }
+}
+
+void StartForm1Window(benchmark::State& state) {
+    startProcesses(state, "form1");
+}
+void StartEmptyWindow(benchmark::State& state) {
+    startProcesses(state, "empty");
 }
 
 // ----- A long paste
@@ -244,6 +282,8 @@ void SetTextAlone(benchmark::State& state) {
 
 BENCHMARK(OpenForm1Window)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(OpenEmptyWindow)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(StartForm1Window)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(StartEmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 // A paste takes about a second: a few to each measurement, not Google Benchmark's trial runs.
 BENCHMARK(PasteIntoForm1Window)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(SetTextAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
@@ -254,6 +294,10 @@ BENCHMARK(SetTextAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteration
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (argc == 2 && std::string_view(argv[1]).starts_with(orvanthe::openOnce)) {
+        return orvanthe::openOnceAndExit(
+            std::string_view(argv[1]).substr(orvanthe::openOnce.size()));
     }
     benchmark::Initialize(&argc, argv);
     // The application as the program starts it, Qt's own options taken from the rest.
