@@ -244,6 +244,12 @@ private slots:
 
         QCOMPARE(shown(), expected);
         QCOMPARE(clipboard()->text(), clipboardAfter);
+        // A field the command left keeps the caret where typing left it; one it wrote shows
+        // its beginning.
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(field(visibleField(k))->cursorPosition(),
+                     expected[k] == typed[k] ? typed[k].size() : 0);
+        }
         expectWidgetsInStep();
     }
 
