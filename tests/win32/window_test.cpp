@@ -296,5 +296,16 @@ TEST_F(WindowTest, AClipboardHeldByAnotherWindowIsWaitedForAWhile) {
     EXPECT_EQ(visible(), examples[1]);
 }
 
+// Under this suite's copy of the program's manifest.
+TEST(VisualStyles, LoadVersion6OfTheCommonControls) {
+    EXPECT_TRUE(InitVisualStyles());
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
+    EXPECT_NE(std::wstring(_wcslwr(path))
+                  .find(L"\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::wstring::npos)
+        << testing::PrintToString(std::wstring(path));
+}
+
 } // namespace
 } // namespace orvanthe
