@@ -4,6 +4,7 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace orvanthe {
@@ -38,11 +39,16 @@ std::u16string Class1::Base64Encode(std::u16string_view InStr1) const {
     char16_t* to = result.data();
     std::array<std::uint8_t, 3> inGroup{};
     std::array<char16_t, 4> outGroup{};
-    for (std::size_t i = 0; i < length; i += 3) {
-        const std::size_t count = std::min<std::size_t>(length - i, 3);
+    std::size_t i = 0;
+    for (; i + 3 <= length; i += 3) {
+        inGroup = {bytes[i], bytes[i + 1], bytes[i + 2]};
+        Base64EncodeGroup(inGroup, outGroup, 3);
+        to = std::copy(outGroup.begin(), outGroup.end(), to);
+    }
+    if (const std::size_t count = length - i; count > 0) {
         std::copy_n(bytes.data() + i, count, inGroup.begin());
         Base64EncodeGroup(inGroup, outGroup, int(count));
-        to = std::copy(outGroup.begin(), outGroup.end(), to);
+        std::copy(outGroup.begin(), outGroup.end(), to);
     }
     return result;
 }
@@ -58,14 +64,22 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
 
     std::array<std::uint8_t, 4> inGroup{};
     std::array<std::uint8_t, 3> outGroup{};
+    const std::uint8_t* from = input.data(); // a local: stores through `to` may alias members
     std::uint8_t* to = output.data();
-    for (std::size_t i = 0; i + 1 < size; i += 4) {
-        const std::size_t count = std::min<std::size_t>(size - i, 4);
-        inGroup.fill('=');
-        std::copy_n(input.data() + i, count, inGroup.begin());
-        int outside = 4;
+    int outside = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        inGroup = {from[i], from[i + 1], from[i + 2], from[i + 3]};
+        outside = 4;
         Base64DecodeGroup(inGroup, outGroup, outside);
         to = std::copy(outGroup.begin(), outGroup.end(), to);
+    }
+    if (size - i >= 2) {
+        inGroup.fill('=');
+        std::copy(input.begin() + std::ptrdiff_t(i), input.end(), inGroup.begin());
+        outside = 4;
+        Base64DecodeGroup(inGroup, outGroup, outside);
+        std::copy(outGroup.begin(), outGroup.end(), to);
     }
 
     const auto zero = std::find(output.begin(), output.end(), 0);
@@ -118,12 +132,26 @@ std::u16string Class1::AnsiBytesToText(std::optional<std::span<const std::uint8_
     // Never more units than bytes: a pair gives at most two.
     std::u16string text(bytes.size(), u'\0');
     char16_t* to = text.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::uint8_t byte = bytes[i];
+    const std::uint8_t* from = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        // ASCII, the usual case, four bytes at a time.
+        std::uint32_t four;
+        if (i + 4 <= size && (std::memcpy(&four, from + i, sizeof four), !(four & 0x80808080))) {
+            to[0] = char16_t(from[i]);
+            to[1] = char16_t(from[i + 1]);
+            to[2] = char16_t(from[i + 2]);
+            to[3] = char16_t(from[i + 3]);
+            to += 4;
+            i += 4;
+            continue;
+        }
+        const std::uint8_t byte = from[i++];
         if (byte < 0x80) {
             *to++ = byte;
-        } else if (i + 1 < bytes.size()) {
-            to = codePage.writePair(byte, bytes[++i], to);
+        } else if (i < size) {
+            to = codePage.writePair(byte, from[i++], to);
         } else {
             *to++ = codePage.textOfByte(byte);
         }

@@ -1,5 +1,7 @@
 #include "code_page.h"
 
+#include <cstring>
+
 namespace orvanthe {
 
 const CodePage& CodePage::ansi() {
@@ -12,13 +14,30 @@ const CodePage& CodePage::ansi() {
 }
 
 void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const {
-    // At most two bytes per unit; reserve once and trim at the end.
+    // At most two bytes per unit; size once and trim at the end. Locals keep the loop free
+    // of reloads that stores through a byte pointer would otherwise force.
     const std::size_t start = out.size();
     out.resize(start + 2 * text.size());
     std::uint8_t* to = out.data() + start;
-    const auto& bytesOfUnit = tables_->bytesOfUnit;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
+    const char16_t* units = text.data();
+    const std::size_t size = text.size();
+    const std::uint16_t* bytesOfUnit = tables_->bytesOfUnit.data();
+
+    // The usual case, a run of ASCII (its own byte in every ANSI code page), goes four
+    // units to a 64-bit word.
+    constexpr std::uint64_t nonAscii = 0xFF80'FF80'FF80'FF80;
+    std::size_t i = 0;
+    while (i < size) {
+        std::uint64_t four;
+        if (i + 4 <= size && (std::memcpy(&four, units + i, sizeof four), !(four & nonAscii))) {
+            const auto packed = std::uint32_t((four & 0xFF) | (four >> 8 & 0xFF00) |
+                                              (four >> 16 & 0xFF0000) | (four >> 24 & 0xFF000000));
+            std::memcpy(to, &packed, sizeof packed); // x86 and ARM alike are little-endian
+            to += 4;
+            i += 4;
+            continue;
+        }
+        const char16_t unit = units[i++];
         const std::uint16_t bytes = bytesOfUnit[unit];
         if (bytes < 0x100) {
             *to++ = std::uint8_t(bytes);
@@ -27,8 +46,8 @@ void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& 
             *to++ = std::uint8_t(bytes);
         }
         // A surrogate pair is one character: its high half already gave the "?".
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i < size && units[i] >= 0xDC00 &&
+            units[i] <= 0xDFFF) {
             ++i;
         }
     }

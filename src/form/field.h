@@ -6,6 +6,10 @@
 
 namespace orvanthe {
 
+// Index of the first `unit` in `text` at or after `from`, or the size of `text` when there
+// is none. Fields scan every text assigned to them, so this looks at eight units at a time.
+std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t from = 0);
+
 // One text field of the window. A field never holds NUL: assigning a text keeps only
 // what precedes its first NUL. Each assignment counts, so that a window can tell which
 // fields a command wrote.
@@ -19,9 +23,7 @@ public:
     void assign(std::u16string_view text) { assign(std::u16string(text)); }
     void assign(std::u16string&& text) {
         text_ = std::move(text);
-        if (const auto nul = text_.find(u'\0'); nul != std::u16string::npos) {
-            text_.resize(nul);
-        }
+        text_.resize(findUnit(text_, u'\0'));
         ++revision_;
     }
 

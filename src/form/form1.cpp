@@ -2,6 +2,7 @@
 
 #include "codec/class1.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace orvanthe {
@@ -44,18 +45,23 @@ bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return true;
 }
 
-// `text` with every occurrence of `literal` removed, left to right and not overlapping,
-// ignoring ASCII case.
-std::u16string removeNoCase(std::u16string_view text, std::u16string_view literal) {
+// `text` with every occurrence of `scheme` removed, left to right and not overlapping,
+// ignoring ASCII case. Looks for the scheme's ":" and checks around it, so that the long
+// Base64 body between schemes is copied in one piece.
+std::u16string removeSchemeNoCase(std::u16string_view text, std::u16string_view scheme) {
+    const std::size_t colon = scheme.find(u':');
     std::u16string result;
     result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (startsWithNoCase(text.substr(i), literal)) {
-            i += literal.size();
-        } else {
-            result.push_back(text[i++]);
+    std::size_t copied = 0; // text before this is in the result or removed
+    for (std::size_t at = findUnit(text, u':', colon); at < text.size();
+         at = findUnit(text, u':', std::max(at + 1, copied + colon))) {
+        const std::size_t start = at - colon;
+        if (startsWithNoCase(text.substr(start), scheme)) {
+            result.append(text.substr(copied, start - copied));
+            copied = start + scheme.size();
         }
     }
+    result.append(text.substr(copied));
     return result;
 }
 
@@ -155,7 +161,7 @@ void Form1::Command8() {
 void Form1::Command9() {
     const Class1 codec;
     Field& xl = at(FieldId::xl);
-    xl.assign(removeNoCase(trimmed(text(FieldId::Text2)), thunderScheme));
+    xl.assign(removeSchemeNoCase(trimmed(text(FieldId::Text2)), thunderScheme));
     xl.assign(codec.Base64Decode(xl.text()));
     xl.assign(withoutPrefix(xl.text(), u"AA"));
     xl.assign(withoutSuffix(xl.text(), u"ZZ"));
@@ -165,9 +171,9 @@ void Form1::Command9() {
 void Form1::Command10() {
     const Class1 codec;
     Field& kc = at(FieldId::kc);
-    kc.assign(removeNoCase(trimmed(text(FieldId::Text3)), flashgetScheme));
+    kc.assign(removeSchemeNoCase(trimmed(text(FieldId::Text3)), flashgetScheme));
     // The body ends at the first "&": the tail behind it, whatever it says, is no Base64.
-    kc.assign(std::u16string_view(kc.text()).substr(0, kc.text().find(u'&')));
+    kc.assign(std::u16string_view(kc.text()).substr(0, findUnit(kc.text(), u'&')));
     kc.assign(codec.Base64Decode(kc.text()));
     kc.assign(withoutPrefix(kc.text(), flashgetWrapper));
     kc.assign(withoutSuffix(kc.text(), flashgetWrapper));
@@ -177,7 +183,7 @@ void Form1::Command10() {
 void Form1::Command11() {
     const Class1 codec;
     Field& xf = at(FieldId::xf);
-    xf.assign(removeNoCase(trimmed(text(FieldId::Text4)), qqdlScheme));
+    xf.assign(removeSchemeNoCase(trimmed(text(FieldId::Text4)), qqdlScheme));
     xf.assign(codec.Base64Decode(xf.text()));
     at(FieldId::Text1).assign(xf.text());
 }

@@ -1,0 +1,117 @@
+#include "link_tool.h"
+
+#include "codec/utf8.h"
+
+#include <istream>
+#include <ostream>
+
+namespace orvanthe::cli {
+
+std::optional<Target> targetNamed(std::string_view name) {
+    if (name == "http") {
+        return Target::Http;
+    }
+    if (name == "thunder") {
+        return Target::Thunder;
+    }
+    if (name == "flashget") {
+        return Target::Flashget;
+    }
+    if (name == "qqdl") {
+        return Target::Qqdl;
+    }
+    if (name == "all") {
+        return Target::All;
+    }
+    return std::nullopt;
+}
+
+LinkTool::LinkTool(Target target, std::ostream& out, std::ostream& err)
+    : target_(target), out_(out), err_(err) {}
+
+bool LinkTool::convert(std::string_view input, std::string_view where) {
+    const auto text =
+        decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
+    if (!text) {
+        err_ << "orvanthe-link: " << where << " is not valid UTF-8; skipped\n";
+        return false;
+    }
+
+    // A link goes where its scheme says and is taken apart as that field's button does;
+    // anything else is an address typed into the http field.
+    const FieldId field = fieldOfInput(*text);
+    form_.setText(field, *text);
+    switch (field) {
+    case FieldId::Text2:
+        form_.run(CommandId::Command9);
+        break;
+    case FieldId::Text3:
+        form_.run(CommandId::Command10);
+        break;
+    case FieldId::Text4:
+        form_.run(CommandId::Command11);
+        break;
+    default:
+        break;
+    }
+    if (target_ != Target::Http) {
+        form_.run(CommandId::Command12);
+    }
+
+    switch (target_) {
+    case Target::Http:
+        write(FieldId::Text1);
+        break;
+    case Target::Thunder:
+        write(FieldId::Text2);
+        break;
+    case Target::Flashget:
+        write(FieldId::Text3);
+        break;
+    case Target::Qqdl:
+        write(FieldId::Text4);
+        break;
+    case Target::All:
+        if (!firstResult_) {
+            out_ << '\n';
+        }
+        for (const FieldId each :
+             {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4}) {
+            write(each);
+        }
+        break;
+    }
+    firstResult_ = false;
+    return true;
+}
+
+bool LinkTool::convertLines(std::istream& in) {
+    bool allValid = true;
+    std::string line;
+    for (std::size_t number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            allValid &= convert(line, "line " + std::to_string(number));
+        }
+    }
+    return allValid;
+}
+
+void LinkTool::write(FieldId field) {
+    line_.clear();
+    for (const char byte : encodeUtf8(form_.text(field))) {
+        if (byte == '\r') {
+            line_ += "%0D";
+        } else if (byte == '\n') {
+            line_ += "%0A";
+        } else {
+            line_ += byte;
+        }
+    }
+    line_ += '\n';
+    out_ << line_;
+}
+
+} // namespace orvanthe::cli

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "form/clipboard.h"
+#include "form/form1.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvanthe::cli {
+
+// The forms the tool can write.
+enum class Target { Http, Thunder, Flashget, Qqdl, All };
+
+// The target named `name` ("http", "thunder", "flashget", "qqdl", "all").
+std::optional<Target> targetNamed(std::string_view name);
+
+// Converts inputs as the window does, through the same form logic, and writes the
+// requested forms in UTF-8, one a line. A result never spans lines: CR and LF inside it
+// are written as %0D and %0A. With Target::All an input gives four lines (address,
+// thunder, flashget, qqdl) and an empty line separates inputs.
+class LinkTool {
+public:
+    LinkTool(Target target, std::ostream& out, std::ostream& err);
+
+    // Converts one input given as UTF-8 bytes; `where` names it in a message. Input that
+    // is not valid UTF-8 is reported on the error stream, skipped, and gives false.
+    bool convert(std::string_view input, std::string_view where);
+
+    // Converts each line of `in` (LF or CR LF line ends), skipping empty lines. False when
+    // any line was skipped as invalid.
+    bool convertLines(std::istream& in);
+
+private:
+    // The tool has no clipboard: its inputs arrive as arguments and lines.
+    class NoClipboard : public Clipboard {
+    public:
+        std::optional<std::u16string> text() override { return std::nullopt; }
+        void setText(std::u16string_view) override {}
+    };
+
+    void write(FieldId field);
+
+    Target target_;
+    std::ostream& out_;
+    std::ostream& err_;
+    NoClipboard clipboard_;
+    Form1 form_{clipboard_};
+    bool firstResult_ = true;
+    std::string line_; // reused for each output line
+};
+
+} // namespace orvanthe::cli
