@@ -111,18 +111,24 @@ void requireFieldRule(const Form1& form, std::u16string_view input) {
     }
 }
 
-void requireLinksOfAddress(const Form1& form, std::u16string_view input) {
-    const std::u16string& address = form.text(FieldId::Text1);
+std::array<std::u16string, 3> referenceLinks(std::u16string_view address) {
     const auto base64 = [](const std::u16string& text) {
         return referenceBase64(referenceBytes(text));
     };
-    require(form.text(FieldId::Text2) == u"thunder://" + base64(u"AA" + address + u"ZZ"),
-            "the thunder link is not that of the address", input);
-    require(form.text(FieldId::Text3) ==
-                u"flashget://" + base64(u"[FLASHGET]" + address + u"[FLASHGET]") + u"&velkaron777",
-            "the flashget link is not that of the address", input);
-    require(form.text(FieldId::Text4) == u"qqdl://" + base64(address),
-            "the qqdl link is not that of the address", input);
+    const std::u16string text(address);
+    return {u"thunder://" + base64(u"AA" + text + u"ZZ"),
+            u"flashget://" + base64(u"[FLASHGET]" + text + u"[FLASHGET]") + u"&velkaron777",
+            u"qqdl://" + base64(text)};
+}
+
+void requireLinksOfAddress(const Form1& form, std::u16string_view input) {
+    const auto links = referenceLinks(form.text(FieldId::Text1));
+    require(form.text(FieldId::Text2) == links[0], "the thunder link is not that of the address",
+            input);
+    require(form.text(FieldId::Text3) == links[1], "the flashget link is not that of the address",
+            input);
+    require(form.text(FieldId::Text4) == links[2], "the qqdl link is not that of the address",
+            input);
 }
 
 void requireRoundTrip(Form1& form, test::FakeClipboard& clipboard, std::u16string_view address) {

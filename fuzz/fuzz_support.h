@@ -5,6 +5,7 @@
 #include "fake_clipboard.h"
 #include "form/form1.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -46,6 +47,9 @@ constexpr std::size_t decodedSizeLimit(std::size_t bytes) {
 // completed with "="), a spare zero byte, and the bytes read as the code page or as UTF-8
 // by ICU in one go.
 std::u16string referenceDecode(std::u16string_view body);
+
+// The thunder, flashget and qqdl links of `address`, with the Base64 of the reference.
+std::array<std::u16string, 3> referenceLinks(std::u16string_view address);
 
 // No field holds NUL.
 void requireFieldRule(const Form1& form, std::u16string_view input);
