@@ -29,11 +29,11 @@ std::optional<Target> targetNamed(std::string_view name) {
 LinkTool::LinkTool(Target target, std::ostream& out, std::ostream& err)
     : target_(target), out_(out), err_(err) {}
 
-bool LinkTool::convert(std::string_view input, std::string_view where) {
+bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
     const auto text =
         decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
     if (!text) {
-        err_ << "orvanthe-link: " << where << " is not valid UTF-8; skipped\n";
+        err_ << "orvanthe-link: " << kind << ' ' << number << " is not valid UTF-8; skipped\n";
         return false;
     }
 
@@ -93,22 +93,21 @@ bool LinkTool::convertLines(std::istream& in) {
             line.pop_back();
         }
         if (!line.empty()) {
-            allValid &= convert(line, "line " + std::to_string(number));
+            allValid &= convert(line, "line", number);
         }
     }
     return allValid;
 }
 
 void LinkTool::write(FieldId field) {
-    line_.clear();
-    for (const char byte : encodeUtf8(form_.text(field))) {
-        if (byte == '\r') {
-            line_ += "%0D";
-        } else if (byte == '\n') {
-            line_ += "%0A";
-        } else {
-            line_ += byte;
+    line_ = encodeUtf8(form_.text(field));
+    // Line breaks inside a result are rare: escape only when there are some.
+    if (line_.find('\r') != std::string::npos || line_.find('\n') != std::string::npos) {
+        std::string escaped;
+        for (const char byte : line_) {
+            escaped += byte == '\r' ? "%0D" : byte == '\n' ? "%0A" : std::string_view(&byte, 1);
         }
+        line_ = std::move(escaped);
     }
     line_ += '\n';
     out_ << line_;

@@ -24,9 +24,9 @@ class LinkTool {
 public:
     LinkTool(Target target, std::ostream& out, std::ostream& err);
 
-    // Converts one input given as UTF-8 bytes; `where` names it in a message. Input that
-    // is not valid UTF-8 is reported on the error stream, skipped, and gives false.
-    bool convert(std::string_view input, std::string_view where);
+    // Converts one input given as UTF-8 bytes. Input that is not valid UTF-8 is reported on
+    // the error stream by `kind` and `number` ("line 7"), skipped, and gives false.
+    bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
     // Converts each line of `in` (LF or CR LF line ends), skipping empty lines. False when
     // any line was skipped as invalid.

@@ -33,7 +33,9 @@ int usageError(std::string_view message) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Reading a line must not flush the output each time.
     std::ios::sync_with_stdio(false);
+    std::cin.tie(nullptr);
     using orvanthe::cli::Target;
 
     Target target = Target::All;
@@ -73,7 +75,7 @@ int main(int argc, char** argv) {
         allValid = tool.convertLines(std::cin);
     }
     for (const int k : texts) {
-        allValid &= tool.convert(argv[k], "argument " + std::to_string(k));
+        allValid &= tool.convert(argv[k], "argument", std::size_t(k));
     }
     std::cout.flush();
     return allValid ? 0 : 1;

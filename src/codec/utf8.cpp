@@ -1,15 +1,30 @@
 #include "utf8.h"
 
+#include <cstring>
+
 namespace orvanthe {
 
 std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms) {
-    std::u16string text;
-    text.reserve(bytes.size());
+    // Never more units than bytes; size once, write through a pointer, trim at the end.
+    std::u16string text(bytes.size(), u'\0');
+    char16_t* to = text.data();
+    const std::uint8_t* from = bytes.data();
     const std::size_t size = bytes.size();
     for (std::size_t i = 0; i < size;) {
-        const std::uint8_t lead = bytes[i];
+        // ASCII, the usual case, four bytes at a time.
+        std::uint32_t four;
+        if (i + 4 <= size && (std::memcpy(&four, from + i, sizeof four), !(four & 0x80808080))) {
+            to[0] = from[i];
+            to[1] = from[i + 1];
+            to[2] = from[i + 2];
+            to[3] = from[i + 3];
+            to += 4;
+            i += 4;
+            continue;
+        }
+        const std::uint8_t lead = from[i];
         if (lead < 0x80) {
-            text.push_back(lead);
+            *to++ = lead;
             ++i;
             continue;
         }
@@ -34,55 +49,62 @@ std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Ut
         } else {
             return std::nullopt;
         }
-        if (size - i < length || bytes[i + 1] < low || bytes[i + 1] > high) {
+        if (size - i < length || from[i + 1] < low || from[i + 1] > high) {
             return std::nullopt;
         }
         char32_t code = lead & (0x7F >> length);
         for (std::size_t k = 1; k < length; ++k) {
-            const std::uint8_t next = bytes[i + k];
+            const std::uint8_t next = from[i + k];
             if ((next & 0xC0) != 0x80) {
                 return std::nullopt;
             }
             code = code << 6 | (next & 0x3F);
         }
         if (code < 0x10000) {
-            text.push_back(char16_t(code));
+            *to++ = char16_t(code);
         } else {
             code -= 0x10000;
-            text.push_back(char16_t(0xD800 + (code >> 10)));
-            text.push_back(char16_t(0xDC00 + (code & 0x3FF)));
+            *to++ = char16_t(0xD800 + (code >> 10));
+            *to++ = char16_t(0xDC00 + (code & 0x3FF));
         }
         i += length;
     }
+    text.resize(std::size_t(to - text.data()));
     return text;
 }
 
 std::string encodeUtf8(std::u16string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDFFF) {
-            const bool paired = code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                                text[i + 1] <= 0xDFFF;
-            code = paired ? 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00) : 0xFFFD;
-        }
+    // At most three bytes per unit (a surrogate pair takes four for its two units).
+    std::string bytes(3 * text.size(), '\0');
+    char* to = bytes.data();
+    const char16_t* from = text.data();
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        char32_t code = from[i];
         if (code < 0x80) {
-            bytes.push_back(char(code));
-        } else if (code < 0x800) {
-            bytes.push_back(char(0xC0 | code >> 6));
-            bytes.push_back(char(0x80 | (code & 0x3F)));
+            *to++ = char(code);
+            continue;
+        }
+        if (code >= 0xD800 && code <= 0xDFFF) {
+            const bool paired =
+                code <= 0xDBFF && i + 1 < size && from[i + 1] >= 0xDC00 && from[i + 1] <= 0xDFFF;
+            code = paired ? 0x10000 + ((code - 0xD800) << 10) + (from[++i] - 0xDC00) : 0xFFFD;
+        }
+        if (code < 0x800) {
+            *to++ = char(0xC0 | code >> 6);
+            *to++ = char(0x80 | (code & 0x3F));
         } else if (code < 0x10000) {
-            bytes.push_back(char(0xE0 | code >> 12));
-            bytes.push_back(char(0x80 | (code >> 6 & 0x3F)));
-            bytes.push_back(char(0x80 | (code & 0x3F)));
+            *to++ = char(0xE0 | code >> 12);
+            *to++ = char(0x80 | (code >> 6 & 0x3F));
+            *to++ = char(0x80 | (code & 0x3F));
         } else {
-            bytes.push_back(char(0xF0 | code >> 18));
-            bytes.push_back(char(0x80 | (code >> 12 & 0x3F)));
-            bytes.push_back(char(0x80 | (code >> 6 & 0x3F)));
-            bytes.push_back(char(0x80 | (code & 0x3F)));
+            *to++ = char(0xF0 | code >> 18);
+            *to++ = char(0x80 | (code >> 12 & 0x3F));
+            *to++ = char(0x80 | (code >> 6 & 0x3F));
+            *to++ = char(0x80 | (code & 0x3F));
         }
     }
+    bytes.resize(std::size_t(to - bytes.data()));
     return bytes;
 }
 

@@ -7,7 +7,7 @@
 namespace orvanthe {
 
 // Index of the first `unit` in `text` at or after `from`, or the size of `text` when there
-// is none. Fields scan every text assigned to them, so this looks at eight units at a time.
+// is none. Fields scan every text assigned to them, so this is made to be fast.
 std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t from = 0);
 
 // One text field of the window. A field never holds NUL: assigning a text keeps only
