@@ -58,6 +58,9 @@ Outcome run(const std::vector<std::string>& arguments, const std::string& input 
     posix_spawn_file_actions_destroy(&files);
     result.out = slurp(out);
     result.err = slurp(err);
+    for (const auto& file : {in, out, err}) {
+        std::filesystem::remove(file);
+    }
     return result;
 }
 

@@ -50,6 +50,22 @@ TEST_F(FormTest, FieldsKeepWhatPrecedesTheFirstNul) {
     EXPECT_EQ(form.text(FieldId::xl), u"");
 }
 
+TEST(Field, EveryFormOfAssignmentStopsAtTheFirstNul) {
+    Field field(u"start");
+    field.assign({u"a", u"b\0c"s, u"d"});
+    EXPECT_EQ(field.text(), u"ab");
+    field.assign(u"xyz\0"s);
+    EXPECT_EQ(field.text(), u"xyz");
+    // The field's own text, whole or in part, may be what it is given.
+    field.assign({u"<", field.text(), u">"});
+    EXPECT_EQ(field.text(), u"<xyz>");
+    field.assign(std::u16string_view(field.text()).substr(1, 3));
+    EXPECT_EQ(field.text(), u"xyz");
+    field.assign({field.text(), std::u16string(100000, u'z')});
+    EXPECT_EQ(field.text(), u"xy" + std::u16string(100001, u'z'));
+    EXPECT_EQ(field.revision(), 6u);
+}
+
 TEST_F(FormTest, HttpToAllBuildsTheThreeLinks) {
     const std::array<std::u16string_view, 4> cases[] = {
         {address, thunder, flashget, qqdl},

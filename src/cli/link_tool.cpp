@@ -41,37 +41,14 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
     // anything else is an address typed into the http field.
     const FieldId field = fieldOfInput(*text);
     form_.setText(field, *text);
-    switch (field) {
-    case FieldId::Text2:
-        form_.run(CommandId::Command9);
-        break;
-    case FieldId::Text3:
-        form_.run(CommandId::Command10);
-        break;
-    case FieldId::Text4:
-        form_.run(CommandId::Command11);
-        break;
-    default:
-        break;
-    }
+    form_.takeApart(field);
     if (target_ != Target::Http) {
         form_.run(CommandId::Command12);
     }
 
-    switch (target_) {
-    case Target::Http:
-        write(FieldId::Text1);
-        break;
-    case Target::Thunder:
-        write(FieldId::Text2);
-        break;
-    case Target::Flashget:
-        write(FieldId::Text3);
-        break;
-    case Target::Qqdl:
-        write(FieldId::Text4);
-        break;
-    case Target::All:
+    if (target_ != Target::All) {
+        write(FieldId(target_)); // the targets and the visible fields share their order
+    } else {
         if (!firstResult_) {
             out_ << '\n';
         }
@@ -79,7 +56,6 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
              {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4}) {
             write(each);
         }
-        break;
     }
     firstResult_ = false;
     return true;

@@ -10,8 +10,9 @@
 
 namespace orvanthe::cli {
 
-// The forms the tool can write.
+// The forms the tool can write, the single ones in the order of the fields that show them.
 enum class Target { Http, Thunder, Flashget, Qqdl, All };
+static_assert(int(Target::Http) == int(FieldId::Text1) && int(Target::Qqdl) == int(FieldId::Text4));
 
 // The target named `name` ("http", "thunder", "flashget", "qqdl", "all").
 std::optional<Target> targetNamed(std::string_view name);

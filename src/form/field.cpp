@@ -26,4 +26,43 @@ std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t from) 
     return size;
 }
 
+void Field::assign(std::u16string_view text) {
+    text_.assign(text.substr(0, findUnit(text, u'\0'))); // safe where the two overlap
+    ++revision_;
+}
+
+void Field::assign(std::u16string&& text) {
+    text_ = std::move(text);
+    text_.resize(findUnit(text_, u'\0'));
+    ++revision_;
+}
+
+void Field::assign(std::initializer_list<std::u16string_view> parts) {
+    std::size_t size = 0;
+    bool ownText = false;
+    for (const auto part : parts) {
+        size += part.size();
+        ownText |= part.data() >= text_.data() && part.data() < text_.data() + text_.capacity();
+    }
+    if (ownText) {
+        std::u16string joined;
+        joined.reserve(size);
+        for (const auto part : parts) {
+            joined += part;
+        }
+        assign(std::move(joined));
+        return;
+    }
+    text_.clear();
+    text_.reserve(size);
+    for (const auto part : parts) {
+        const std::size_t kept = findUnit(part, u'\0');
+        text_ += part.substr(0, kept);
+        if (kept < part.size()) {
+            break; // a NUL ends the field's text
+        }
+    }
+    ++revision_;
+}
+
 } // namespace orvanthe

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,12 +21,13 @@ public:
     const std::u16string& text() const { return text_; }
     std::uint64_t revision() const { return revision_; }
 
-    void assign(std::u16string_view text) { assign(std::u16string(text)); }
-    void assign(std::u16string&& text) {
-        text_ = std::move(text);
-        text_.resize(findUnit(text_, u'\0'));
-        ++revision_;
-    }
+    // Each form of assignment keeps only what precedes the first NUL. Copying ones reuse
+    // the field's storage, so that converting megabytes again and again does not ask the
+    // system for fresh memory each time; `text` may be the field's own.
+    void assign(std::u16string_view text);
+    void assign(std::u16string&& text);
+    // The texts of `parts` one after the other.
+    void assign(std::initializer_list<std::u16string_view> parts);
 
 private:
     std::u16string text_;

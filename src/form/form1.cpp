@@ -73,19 +73,6 @@ std::u16string_view withoutSuffix(std::u16string_view text, std::u16string_view 
     return text.ends_with(suffix) ? text.substr(0, text.size() - suffix.size()) : text;
 }
 
-std::u16string concat(std::initializer_list<std::u16string_view> parts) {
-    std::size_t size = 0;
-    for (const auto part : parts) {
-        size += part.size();
-    }
-    std::u16string text;
-    text.reserve(size);
-    for (const auto part : parts) {
-        text += part;
-    }
-    return text;
-}
-
 } // namespace
 
 Form1::Form1(Clipboard& clipboard)
@@ -103,6 +90,11 @@ void Form1::run(CommandId command) {
 
 void Form1::fill(FieldId id, std::u16string_view text) {
     at(id).assign(text);
+    takeApart(id);
+    Command12();
+}
+
+void Form1::takeApart(FieldId id) {
     switch (id) {
     case FieldId::Text2:
         Command9();
@@ -116,7 +108,6 @@ void Form1::fill(FieldId id, std::u16string_view text) {
     default:
         break;
     }
-    Command12();
 }
 
 void Form1::paste(FieldId id) {
@@ -193,15 +184,15 @@ void Form1::Command12() {
     Field& xl = at(FieldId::xl);
     Field& kc = at(FieldId::kc);
     Field& xf = at(FieldId::xf);
-    xl.assign(concat({u"AA", text(FieldId::Text1), u"ZZ"}));
+    xl.assign({u"AA", text(FieldId::Text1), u"ZZ"});
     xl.assign(codec.Base64Encode(xl.text()));
-    at(FieldId::Text2).assign(concat({thunderScheme, xl.text()}));
-    kc.assign(concat({flashgetWrapper, text(FieldId::Text1), flashgetWrapper}));
+    at(FieldId::Text2).assign({thunderScheme, xl.text()});
+    kc.assign({flashgetWrapper, text(FieldId::Text1), flashgetWrapper});
     kc.assign(codec.Base64Encode(kc.text()));
-    at(FieldId::Text3).assign(concat({flashgetScheme, kc.text(), flashgetTail}));
+    at(FieldId::Text3).assign({flashgetScheme, kc.text(), flashgetTail});
     xf.assign(text(FieldId::Text1));
     xf.assign(codec.Base64Encode(xf.text()));
-    at(FieldId::Text4).assign(concat({qqdlScheme, xf.text()}));
+    at(FieldId::Text4).assign({qqdlScheme, xf.text()});
 }
 
 FieldId fieldOfInput(std::u16string_view input) {

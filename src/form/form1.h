@@ -58,6 +58,10 @@ public:
     // a link is taken apart into the http address, and all four forms are filled in.
     void fill(FieldId id, std::u16string_view text);
 
+    // Takes the link in the link field `id` apart into the http address, as its button
+    // does; the http address field has nothing to take apart.
+    void takeApart(FieldId id);
+
     void Command1();
     void Command2();
     void Command3();

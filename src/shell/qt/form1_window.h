@@ -1,0 +1,45 @@
+#pragma once
+
+#include "form/form1.h"
+#include "qt_clipboard.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QLineEdit;
+class QString;
+
+namespace orvanthe {
+
+// The one window. Its controls are built from the control table; each text field shows a
+// field of the form logic and passes on what the user types, each button runs the form
+// command of its name. After a command only the fields it wrote are shown again, and a
+// field out of sight (the work fields below the client area) only when it takes the focus:
+// a line edit lays out its whole text on every change, which for a text of megabytes
+// costs far more than the conversion.
+class Form1Window : public QWidget {
+public:
+    Form1Window();
+
+    const Form1& form() const { return form_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void edited(FieldId id, const QString& text);
+    void run(CommandId command);
+    void showChangedFields();
+    void showField(std::size_t k);
+
+    QtClipboard clipboard_;
+    Form1 form_;
+    std::array<QLineEdit*, fieldCount> fieldEdits_{};
+    // The revision of each field that its line edit shows.
+    std::array<std::uint64_t, fieldCount> shownRevisions_{};
+    std::array<bool, fieldCount> outOfSight_{};
+};
+
+} // namespace orvanthe

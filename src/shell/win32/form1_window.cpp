@@ -1,0 +1,325 @@
+#include "form1_window.h"
+
+#include "resource_ids.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+
+namespace orvanthe {
+namespace {
+
+constexpr wchar_t form1Class[] = L"Orvanthe.Form1";
+constexpr wchar_t frameClass[] = L"Orvanthe.Frame";
+constexpr wchar_t pictureClass[] = L"Orvanthe.Picture";
+
+// Control k of the table has the id firstControlId + k: well clear of IDOK and IDCANCEL,
+// which the dialog keys Enter and Esc send to the window.
+constexpr int firstControlId = 100;
+
+const wchar_t* wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string textOf(HWND window) {
+    std::u16string text(std::size_t(GetWindowTextLengthW(window)), u'\0');
+    const int length =
+        GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), int(text.size() + 1));
+    text.resize(std::size_t(std::max(length, 0)));
+    return text;
+}
+
+// Frames and picture panels hold controls: the notifications of those controls go to their
+// parent, so they pass them on up to the window, which maps them to fields and commands.
+LRESULT CALLBACK pictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) {
+        return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A frame without a caption: an etched line around its panel.
+LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        RECT rect;
+        GetClientRect(hwnd, &rect);
+        DrawEdge(dc, &rect, EDGE_ETCHED, BF_RECT);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    return pictureProc(hwnd, message, wParam, lParam);
+}
+
+template <typename Function>
+Function systemFunction(const wchar_t* module, const char* name) {
+    const FARPROC function = GetProcAddress(GetModuleHandleW(module), name);
+    // Through void (*)(), which converts to any function pointer type without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
+
+// The window's dots per inch: its own where the system tells (Windows 10), else the screen's.
+int dpiOf(HWND hwnd) {
+    using GetDpiForWindow = UINT(WINAPI*)(HWND);
+    if (const auto dpiForWindow =
+            systemFunction<GetDpiForWindow>(L"user32.dll", "GetDpiForWindow")) {
+        if (const UINT dpi = dpiForWindow(hwnd)) {
+            return int(dpi);
+        }
+    }
+    HDC dc = GetDC(hwnd);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hwnd, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+bool registerClasses(HINSTANCE instance, WNDPROC form1Proc) {
+    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, form1Class, &windowClass)) {
+        return true;
+    }
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+
+    windowClass.lpfnWndProc = pictureProc;
+    windowClass.lpszClassName = pictureClass;
+    if (!RegisterClassExW(&windowClass)) {
+        return false;
+    }
+    windowClass.lpfnWndProc = frameProc;
+    windowClass.lpszClassName = frameClass;
+    if (!RegisterClassExW(&windowClass)) {
+        return false;
+    }
+    // Without the program's icon (in a test, say) the window takes the system's.
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_ORVANTHE));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANTHE),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.lpfnWndProc = form1Proc;
+    windowClass.lpszClassName = form1Class;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+struct ChildStyle {
+    const wchar_t* className;
+    DWORD style;
+    DWORD extendedStyle;
+};
+
+ChildStyle childStyle(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::TextField:
+        return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        // A plain push button: none is the window's default, so Enter clicks nothing.
+        return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::Label:
+        return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Frame:
+        // Tab moves through the controls inside frames and panels as through the window's own.
+        return {frameClass, 0, WS_EX_CONTROLPARENT};
+    case ControlKind::Picture:
+        return {pictureClass, 0, WS_EX_CONTROLPARENT};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+// The font of message boxes: the system's choice for dialogs in the user's language.
+HFONT createDialogFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Form1Window::~Form1Window() {
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+    if (font_) {
+        DeleteObject(font_);
+    }
+}
+
+bool Form1Window::create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (hwnd_ || !registerClasses(instance, windowProc)) {
+        return false;
+    }
+    // A fixed size: the work fields stay out of sight only while the client area keeps
+    // the table's size.
+    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    const std::u16string caption(windowCaption);
+    if (!CreateWindowExW(0, form1Class, wide(caption), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this)) {
+        return false;
+    }
+
+    const int dpi = dpiOf(hwnd_);
+    RECT frame{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
+    const RECT client = frame;
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the caption is taller than the system says (some themes), correct once.
+    RECT actual;
+    GetClientRect(hwnd_, &actual);
+    if (actual.right != client.right || actual.bottom != client.bottom) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + client.right - actual.right,
+                     frame.bottom - frame.top + client.bottom - actual.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    font_ = createDialogFont();
+    if (!createControls()) {
+        DestroyWindow(hwnd_);
+        return false;
+    }
+    return true;
+}
+
+HWND Form1Window::control(std::string_view name) const {
+    const int index = indexOfControl(name);
+    return index < 0 ? nullptr : children_[std::size_t(index)];
+}
+
+bool Form1Window::createControls() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const int dpi = dpiOf(hwnd_);
+    const auto pixels = [dpi](int twips) { return twipsToPixels(twips, dpi); };
+
+    // The table lists parents before their children.
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        const Control& control = controls[k];
+        const int parent = indexOfControl(control.parent);
+        const ChildStyle child = childStyle(control.kind);
+        const std::u16string caption(control.field ? form_.text(*control.field) : control.caption);
+        HWND window = CreateWindowExW(
+            child.extendedStyle, child.className, wide(caption),
+            WS_CHILD | WS_VISIBLE | child.style, pixels(control.left), pixels(control.top),
+            pixels(control.width), pixels(control.height),
+            parent < 0 ? hwnd_ : children_[std::size_t(parent)],
+            reinterpret_cast<HMENU>(INT_PTR(firstControlId + int(k))), instance, nullptr);
+        if (!window) {
+            return false;
+        }
+        children_[k] = window;
+        if (font_) {
+            SendMessageW(window, WM_SETFONT, WPARAM(font_), FALSE);
+        }
+        if (control.field) {
+            const auto field = std::size_t(*control.field);
+            // No length limit (an edit takes 30,000 characters unless told otherwise).
+            SendMessageW(window, EM_SETLIMITTEXT, 0, 0);
+            edits_[field] = window;
+            shownRevisions_[field] = form_.field(*control.field).revision();
+        }
+    }
+
+    // Tab and the arrow keys follow the z-order of siblings: put it in the table's tab order.
+    std::array<std::size_t, controls.size()> byTab;
+    std::iota(byTab.begin(), byTab.end(), 0);
+    std::sort(byTab.begin(), byTab.end(), [](std::size_t a, std::size_t b) {
+        return controls[a].tabIndex < controls[b].tabIndex;
+    });
+    for (const std::size_t k : byTab) {
+        SetWindowPos(children_[k], HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+    return true;
+}
+
+LRESULT CALLBACK Form1Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* window =
+            static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        window->hwnd_ = hwnd;
+        window->clipboard_.setOwner(hwnd);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+    auto* window = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!window) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    const LRESULT result = window->handleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        window->hwnd_ = nullptr;
+        window->lastFocus_ = nullptr;
+        window->children_.fill(nullptr);
+        window->edits_.fill(nullptr);
+        window->clipboard_.setOwner(nullptr);
+    }
+    return result;
+}
+
+LRESULT Form1Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        // Enter and Esc arrive as IDOK and IDCANCEL, which name no control: they do nothing.
+        const int id = LOWORD(wParam);
+        if (id >= firstControlId && id < firstControlId + int(controls.size())) {
+            onControl(std::size_t(id - firstControlId), HIWORD(wParam));
+        }
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Give the focus back where it was when the user returns to the window.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) {
+                lastFocus_ = focus;
+            }
+        }
+        break;
+    case WM_SETFOCUS: {
+        const HWND target = lastFocus_ && IsWindow(lastFocus_)
+                                ? lastFocus_
+                                : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        if (target) {
+            SetFocus(target);
+        }
+        return 0;
+    }
+    case WM_DESTROY:
+        // The only window: the program ends with it.
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Form1Window::onControl(std::size_t index, WORD notification) {
+    const Control& control = controls[index];
+    if (control.command && notification == BN_CLICKED) {
+        form_.run(*control.command);
+        showChangedFields();
+    } else if (control.field && notification == EN_CHANGE && !showing_) {
+        // The user's typing goes to the field; the edit already shows it.
+        form_.setText(*control.field, textOf(children_[index]));
+        shownRevisions_[std::size_t(*control.field)] = form_.field(*control.field).revision();
+    }
+}
+
+void Form1Window::showChangedFields() {
+    // Only the edits whose field a command wrote: the others keep their caret and selection.
+    showing_ = true;
+    for (std::size_t k = 0; k < fieldCount; ++k) {
+        const Field& field = form_.field(FieldId(k));
+        if (field.revision() != shownRevisions_[k] && edits_[k]) {
+            SetWindowTextW(edits_[k], wide(field.text()));
+            shownRevisions_[k] = field.revision();
+        }
+    }
+    showing_ = false;
+}
+
+} // namespace orvanthe

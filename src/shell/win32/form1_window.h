@@ -1,0 +1,55 @@
+#pragma once
+
+#include "form/form1.h"
+#include "shell/control_table.h"
+#include "windows_clipboard.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <windows.h>
+
+namespace orvanthe {
+
+// The window Form1 with the Win32 controls of the control table, over the form logic:
+// each edit passes what the user types to its field, each button runs its command, and
+// after a command the edits of the fields it wrote show their new text.
+class Form1Window {
+public:
+    Form1Window() = default;
+    ~Form1Window();
+    Form1Window(const Form1Window&) = delete;
+    Form1Window& operator=(const Form1Window&) = delete;
+
+    // Creates the window, not yet shown, with its client area at the table's size and
+    // every control in place. False when the system refuses a window, or while this
+    // object already has one.
+    bool create();
+
+    // Null once the window has been destroyed (closing it destroys it).
+    HWND hwnd() const { return hwnd_; }
+
+    // The child window of the control named `name` in the control table, or null.
+    HWND control(std::string_view name) const;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool createControls();
+    void onControl(std::size_t index, WORD notification);
+    void showChangedFields();
+
+    WindowsClipboard clipboard_;
+    Form1 form_{clipboard_};
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    std::array<HWND, controls.size()> children_{};
+    std::array<HWND, fieldCount> edits_{};
+    // The revision of each field that its edit shows.
+    std::array<std::uint64_t, fieldCount> shownRevisions_{};
+    bool showing_ = false;
+};
+
+} // namespace orvanthe
