@@ -82,13 +82,14 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
         std::copy(outGroup.begin(), outGroup.end(), to);
     }
 
+    // Checked before anything is made: code page text almost always fails within its first
+    // characters. Plain ASCII reads alike either way.
     const auto zero = std::find(output.begin(), output.end(), 0);
     const std::span<const std::uint8_t> prefix(output.begin(), zero);
-    if (std::any_of(prefix.begin(), prefix.end(), [](std::uint8_t b) { return b >= 0x80; })) {
-        if (auto text = decodeUtf8(prefix, Utf8Forms::WithoutTwoByte)) {
-            text->append(AnsiBytesToText(std::span<const std::uint8_t>(zero, output.end())));
-            return std::move(*text);
-        }
+    if (isUtf8(prefix, Utf8Forms::WithoutTwoByte)) {
+        std::u16string text = *decodeUtf8(prefix);
+        text.append(AnsiBytesToText(std::span<const std::uint8_t>(zero, output.end())));
+        return text;
     }
     return AnsiBytesToText(std::span<const std::uint8_t>(output));
 }

@@ -4,27 +4,25 @@
 
 namespace orvanthe {
 
-std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms) {
-    // Never more units than bytes; size once, write through a pointer, trim at the end.
-    std::u16string text(bytes.size(), u'\0');
-    char16_t* to = text.data();
+namespace {
+
+// Walks strict UTF-8, handing each character's UTF-16 units to `emit`; false at the first
+// byte that breaks the rules or uses a form `forms` excludes.
+template <typename Emit>
+bool walkUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms, Emit emit) {
     const std::uint8_t* from = bytes.data();
     const std::size_t size = bytes.size();
     for (std::size_t i = 0; i < size;) {
         // ASCII, the usual case, four bytes at a time.
         std::uint32_t four;
         if (i + 4 <= size && (std::memcpy(&four, from + i, sizeof four), !(four & 0x80808080))) {
-            to[0] = from[i];
-            to[1] = from[i + 1];
-            to[2] = from[i + 2];
-            to[3] = from[i + 3];
-            to += 4;
+            emit(from[i], from[i + 1], from[i + 2], from[i + 3]);
             i += 4;
             continue;
         }
         const std::uint8_t lead = from[i];
         if (lead < 0x80) {
-            *to++ = lead;
+            emit(lead);
             ++i;
             continue;
         }
@@ -35,7 +33,7 @@ std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Ut
         std::uint8_t high = 0xBF;
         if (lead >= 0xC2 && lead <= 0xDF) {
             if (forms == Utf8Forms::WithoutTwoByte) {
-                return std::nullopt;
+                return false;
             }
             length = 2;
         } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -47,27 +45,42 @@ std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Ut
             low = lead == 0xF0 ? 0x90 : 0x80;
             high = lead == 0xF4 ? 0x8F : 0xBF;
         } else {
-            return std::nullopt;
+            return false;
         }
         if (size - i < length || from[i + 1] < low || from[i + 1] > high) {
-            return std::nullopt;
+            return false;
         }
         char32_t code = lead & (0x7F >> length);
         for (std::size_t k = 1; k < length; ++k) {
             const std::uint8_t next = from[i + k];
             if ((next & 0xC0) != 0x80) {
-                return std::nullopt;
+                return false;
             }
             code = code << 6 | (next & 0x3F);
         }
         if (code < 0x10000) {
-            *to++ = char16_t(code);
+            emit(char16_t(code));
         } else {
             code -= 0x10000;
-            *to++ = char16_t(0xD800 + (code >> 10));
-            *to++ = char16_t(0xDC00 + (code & 0x3FF));
+            emit(char16_t(0xD800 + (code >> 10)), char16_t(0xDC00 + (code & 0x3FF)));
         }
         i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms) {
+    return walkUtf8(bytes, forms, [](auto...) {});
+}
+
+std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms) {
+    // Never more units than bytes; size once, write through a pointer, trim at the end.
+    std::u16string text(bytes.size(), u'\0');
+    char16_t* to = text.data();
+    if (!walkUtf8(bytes, forms, [&to](auto... units) { ((*to++ = char16_t(units)), ...); })) {
+        return std::nullopt;
     }
     text.resize(std::size_t(to - text.data()));
     return text;

@@ -18,6 +18,10 @@ enum class Utf8Forms {
 std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes,
                                          Utf8Forms forms = Utf8Forms::All);
 
+// Whether `bytes` are strict UTF-8 of the forms `forms` allows, as decodeUtf8 reads them;
+// finds out without making the text.
+bool isUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms = Utf8Forms::All);
+
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string encodeUtf8(std::u16string_view text);
 
