@@ -61,6 +61,17 @@ TEST(Base64Decode, KeepsPaddingAsZeroBytesAndAddsASpareOne) {
     }
 }
 
+TEST(Base64Decode, ACharacterOfOneByteAboveAsciiTakesNoTrailByte) {
+    // 0x80 ("€") and 0xFF are whole characters in code page 936: the byte after either
+    // begins the next character, so a Chinese character there survives the round trip.
+    const Class1 codec;
+    for (const std::u16string text : {u"€中", u"€€文a", u"a€b中€", u"\uF8F5中", u"€\uF8F5中"}) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        const std::u16string decoded = codec.Base64Decode(codec.Base64Encode(text));
+        EXPECT_EQ(decoded.substr(0, decoded.find(u'\0')), text);
+    }
+}
+
 TEST(Base64Decode, ReadsBytesThatAreNotWideUtf8AsCodePageText) {
     const Class1 codec;
     // UTF-8 of "é" (a two-byte form), of a surrogate, an overlong "/", and a bare

@@ -5,17 +5,30 @@
 #include <openssl/evp.h>
 #include <stdexcept>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
 #include <vector>
 
 namespace orvanthe::test {
 namespace {
 
+// One "?" for every character the code page lacks. ICU's own substitution skips the
+// default-ignorable ones (U+00AD, U+200B, ...) instead, which the program does not.
+void substituteEveryCharacter(const void*, UConverterFromUnicodeArgs* args, const UChar*,
+                              std::int32_t, UChar32, UConverterCallbackReason reason,
+                              UErrorCode* status) {
+    if (reason <= UCNV_IRREGULAR) {
+        *status = U_ZERO_ERROR;
+        ucnv_cbFromUWriteBytes(args, "?", 1, 0, status);
+    }
+}
+
 std::unique_ptr<UConverter, void (*)(UConverter*)> openConverter() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, void (*)(UConverter*)> converter(
         ucnv_open("windows-936-2000", &status), ucnv_close);
-    ucnv_setSubstChars(converter.get(), "?", 1, &status);
+    ucnv_setFromUCallBack(converter.get(), substituteEveryCharacter, nullptr, nullptr, nullptr,
+                          &status);
     if (U_FAILURE(status)) {
         throw std::runtime_error(u_errorName(status));
     }

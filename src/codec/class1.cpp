@@ -151,7 +151,7 @@ std::u16string Class1::AnsiBytesToText(std::optional<std::span<const std::uint8_
         const std::uint8_t byte = from[i++];
         if (byte < 0x80) {
             *to++ = byte;
-        } else if (i < size) {
+        } else if (i < size && !codePage.isSingleByte(byte)) {
             to = codePage.writePair(byte, from[i++], to);
         } else {
             *to++ = codePage.textOfByte(byte);

@@ -38,9 +38,11 @@ private:
     static void Base64DecodeGroup(std::array<std::uint8_t, 4>& inGroup,
                                   std::array<std::uint8_t, 3>& outGroup, int& count);
 
-    // Walks ANSI bytes into text: a byte below 0x80 is its own character; any other byte
-    // is a lead byte and forms one two-byte code with the byte after it, whatever that is.
-    // A lead byte in the last place stands alone. Nothing (no array) gives the empty text.
+    // Walks ANSI bytes into text: a byte below 0x80 is its own character, and so is a byte
+    // that the code page holds as a character of one byte (0x80, "€", in code page 936); any
+    // other byte is a lead byte and forms one two-byte code with the byte after it, whatever
+    // that is. A lead byte in the last place stands alone. Nothing (no array) gives the empty
+    // text.
     static std::u16string AnsiBytesToText(std::optional<std::span<const std::uint8_t>> value);
 };
 

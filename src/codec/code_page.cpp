@@ -13,6 +13,15 @@ const CodePage& CodePage::ansi() {
     return codePage;
 }
 
+CodePage::CodePage(std::unique_ptr<const Tables> tables) : tables_(std::move(tables)) {
+    // A byte that some character encodes to on its own is no lead byte.
+    for (const std::uint16_t bytes : tables_->bytesOfUnit) {
+        if (bytes >= 0x80 && bytes < 0x100) {
+            singleBytes_[bytes] = true;
+        }
+    }
+}
+
 void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const {
     // At most two bytes per unit; size once and trim at the end. Locals keep the loop free
     // of reloads that stores through a byte pointer would otherwise force.

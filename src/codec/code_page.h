@@ -32,7 +32,7 @@ public:
     // The system ANSI code page: code page 936 where the platform has no such notion.
     static const CodePage& ansi();
 
-    explicit CodePage(std::unique_ptr<const Tables> tables) : tables_(std::move(tables)) {}
+    explicit CodePage(std::unique_ptr<const Tables> tables);
 
     // Appends the bytes of `text`. Each character the code page lacks becomes one "?",
     // a surrogate pair and a lone surrogate alike.
@@ -52,8 +52,13 @@ public:
     // The character of one byte standing alone.
     char16_t textOfByte(std::uint8_t byte) const { return tables_->textOfByte[byte]; }
 
+    // Whether `byte` (0x80 or more) is a whole character of the code page and no lead byte,
+    // as 0x80 ("€") and 0xFF are in code page 936.
+    bool isSingleByte(std::uint8_t byte) const { return singleBytes_[byte]; }
+
 private:
     std::unique_ptr<const Tables> tables_;
+    std::array<bool, 0x100> singleBytes_{};
 };
 
 // Fills the tables from the platform's ANSI code page converter (one implementation per
