@@ -1,5 +1,7 @@
 #include "field.h"
 
+#include <functional>
+
 namespace orvanthe {
 
 std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t from) {
@@ -42,7 +44,10 @@ void Field::assign(std::initializer_list<std::u16string_view> parts) {
     bool ownText = false;
     for (const auto part : parts) {
         size += part.size();
-        ownText |= part.data() >= text_.data() && part.data() < text_.data() + text_.capacity();
+        // std::less orders any two pointers, related or not.
+        const std::less<const char16_t*> before;
+        ownText |= !before(part.data(), text_.data()) &&
+                   before(part.data(), text_.data() + text_.capacity());
     }
     if (ownText) {
         std::u16string joined;
