@@ -2,13 +2,14 @@
 // the form the tool writes; the rest is its standard input.
 #include "cli/link_tool.h"
 #include "fuzz_support.h"
+#include "reference.h"
 
 #include <sstream>
-#include <unicode/ustring.h>
 #include <vector>
 
 using namespace orvanthe;
 using namespace orvanthe::fuzz;
+using orvanthe::test::referenceUtf8;
 
 namespace {
 
@@ -24,20 +25,6 @@ std::vector<std::string_view> linesOf(std::string_view bytes) {
         bytes.remove_prefix(std::min(end + 1, bytes.size()));
     }
     return lines;
-}
-
-// The text of well-formed UTF-8, by ICU; nothing for anything else.
-std::optional<std::u16string> textOfUtf8(std::string_view bytes) {
-    std::u16string text(bytes.size(), u'\0');
-    std::int32_t size = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8(text.data(), std::int32_t(text.size()), &size, bytes.data(),
-                  std::int32_t(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    text.resize(std::size_t(size));
-    return text;
 }
 
 bool isLink(std::string_view line, std::string_view scheme, std::string_view tail) {
@@ -78,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             line.remove_suffix(1);
         }
         if (!line.empty()) {
-            ++(textOfUtf8(line) ? valid : invalid);
+            ++(referenceUtf8(line) ? valid : invalid);
         }
     }
     require(allValid == (invalid == 0), "the tool's verdict on its input is wrong", shown);
@@ -93,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string_view line = lines[k];
         const std::size_t role = all ? k % 5 : std::size_t(target);
-        require(textOfUtf8(line).has_value(), "a line written is not UTF-8", shown);
+        require(referenceUtf8(line).has_value(), "a line written is not UTF-8", shown);
         require(role != 1 || isLink(line, "thunder://", ""), "not a thunder link", shown);
         require(role != 2 || isLink(line, "flashget://", "&velkaron777"), "not a flashget link",
                 shown);
@@ -107,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (lines[k].find('%') != std::string_view::npos) {
             continue;
         }
-        const auto links = referenceLinks(*textOfUtf8(lines[k]));
+        const auto links = referenceLinks(*referenceUtf8(lines[k]));
         for (std::size_t n = 0; n < 3; ++n) {
             require(lines[k + 1 + n] == std::string(links[n].begin(), links[n].end()),
                     "a link written is not that of the address written", shown);

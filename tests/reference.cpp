@@ -66,14 +66,7 @@ std::u16string referenceText(std::string_view bytes) {
     return text;
 }
 
-std::optional<std::u16string> referenceWideUtf8(std::string_view bytes) {
-    const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
-    const bool twoByteForm = std::any_of(bytes.begin(), bytes.end(), [](char c) {
-        return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF;
-    });
-    if (!wide || twoByteForm) {
-        return std::nullopt;
-    }
+std::optional<std::u16string> referenceUtf8(std::string_view bytes) {
     std::u16string text(bytes.size(), u'\0');
     std::int32_t size = 0;
     UErrorCode status = U_ZERO_ERROR;
@@ -84,6 +77,17 @@ std::optional<std::u16string> referenceWideUtf8(std::string_view bytes) {
     }
     text.resize(std::size_t(size));
     return text;
+}
+
+std::optional<std::u16string> referenceWideUtf8(std::string_view bytes) {
+    const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    const bool twoByteForm = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF;
+    });
+    if (!wide || twoByteForm) {
+        return std::nullopt;
+    }
+    return referenceUtf8(bytes);
 }
 
 std::u16string referenceBase64(std::string_view bytes) {

@@ -14,6 +14,9 @@ std::string referenceBytes(std::u16string_view text);
 // Code page 936 text of `bytes`, as ICU reads them in one go.
 std::u16string referenceText(std::string_view bytes);
 
+// The text of well-formed UTF-8, by ICU; nothing for anything else.
+std::optional<std::u16string> referenceUtf8(std::string_view bytes);
+
 // The text of `bytes` when they are UTF-8 of the kind links carry: well formed, with at
 // least one character of U+0800 or above and none in U+0080..U+07FF.
 std::optional<std::u16string> referenceWideUtf8(std::string_view bytes);
