@@ -3,7 +3,6 @@
 #include "codec/class1.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 namespace orvanthe {
 namespace {
