@@ -51,6 +51,16 @@ TEST(Differential, EveryTwoByteCodeDecodesAsTheCodePageReadsIt) {
     }
 }
 
+TEST(Differential, EveryCharacterEncodesAsTheCodePageHasIt) {
+    const Class1 codec;
+    for (unsigned unit = 0; unit < 0x10000; ++unit) {
+        const std::u16string text(1, char16_t(unit));
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            ASSERT_EQ(codec.Base64Encode(text), referenceBase64(referenceBytes(text))) << unit;
+        }
+    }
+}
+
 TEST(Differential, EverySingleByteDecodesToItsCharacter) {
     const Class1 codec;
     for (unsigned byte = 0; byte < 0x80; ++byte) {

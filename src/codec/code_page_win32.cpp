@@ -80,10 +80,21 @@ unsigned tableCodePage(unsigned ansiCodePage) {
 void fillTables(unsigned codePage, CodePage::Tables& tables) {
     fillBytesOfUnits(codePage, tables);
     fillTextOfBytes(codePage, tables);
+    // A byte that some character encodes to on its own is no lead byte.
+    for (const std::uint16_t bytes : tables.bytesOfUnit) {
+        if (bytes >= 0x80 && bytes < 0x100) {
+            tables.singleBytes[bytes] = true;
+        }
+    }
 }
 
-void fillAnsiTables(CodePage::Tables& tables) {
-    fillTables(tableCodePage(GetACP()), tables);
+const CodePage& CodePage::ansi() {
+    static const CodePage codePage([] {
+        auto tables = std::make_unique<Tables>();
+        fillTables(tableCodePage(GetACP()), *tables);
+        return std::unique_ptr<const Tables>(std::move(tables));
+    }());
+    return codePage;
 }
 
 } // namespace orvanthe
