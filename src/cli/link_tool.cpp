@@ -26,10 +26,13 @@ std::optional<Target> targetNamed(std::string_view name) {
     return std::nullopt;
 }
 
-LinkTool::LinkTool(Target target, std::ostream& out, std::ostream& err)
-    : target_(target), out_(out), err_(err) {}
+LinkTool::LinkTool(Target target, std::ostream& out, std::ostream& err, bool batchPath)
+    : target_(target), out_(out), err_(err), batchPath_(batchPath) {}
 
 bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
+    if (batchPath_ && convertFast(input)) {
+        return true;
+    }
     const auto text =
         decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
     if (!text) {
@@ -73,6 +76,23 @@ bool LinkTool::convertLines(std::istream& in) {
         }
     }
     return allValid;
+}
+
+bool LinkTool::convertFast(std::string_view input) {
+    static constexpr FieldId visible[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3,
+                                          FieldId::Text4};
+    const bool all = target_ == Target::All;
+    line_.clear();
+    if (all && !firstResult_) {
+        line_ += '\n';
+    }
+    if (!batch_.fill(input, all ? visible : std::span(visible).subspan(std::size_t(target_), 1),
+                     line_)) {
+        return false;
+    }
+    out_ << line_;
+    firstResult_ = false;
+    return true;
 }
 
 void LinkTool::write(FieldId field) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form/batch_fill.h"
 #include "form/clipboard.h"
 #include "form/form1.h"
 
@@ -23,7 +24,9 @@ std::optional<Target> targetNamed(std::string_view name);
 // thunder, flashget, qqdl) and an empty line separates inputs.
 class LinkTool {
 public:
-    LinkTool(Target target, std::ostream& out, std::ostream& err);
+    // Without `batchPath` every input goes through the form logic, which defines the results;
+    // the tests compare the two.
+    LinkTool(Target target, std::ostream& out, std::ostream& err, bool batchPath = true);
 
     // Converts one input given as UTF-8 bytes. Input that is not valid UTF-8 is reported on
     // the error stream by `kind` and `number` ("line 7"), skipped, and gives false.
@@ -41,6 +44,8 @@ private:
         void setText(std::u16string_view) override {}
     };
 
+    // Writes the results of `input` by the batch path, where it takes the input.
+    bool convertFast(std::string_view input);
     void write(FieldId field);
 
     Target target_;
@@ -48,6 +53,8 @@ private:
     std::ostream& err_;
     NoClipboard clipboard_;
     Form1 form_{clipboard_};
+    BatchFill batch_;
+    bool batchPath_;
     bool firstResult_ = true;
     std::string line_; // reused for each output line
 };
