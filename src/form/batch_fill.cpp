@@ -20,17 +20,19 @@ constexpr std::array<std::string_view, 3> tails = {"", "&velkaron777", ""};
 constexpr std::string_view alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The 6-bit value of each byte of a body; "=" counts as 0, as the decoder has it, and is
-// marked with 0x40; 0x80 marks a byte the batch path leaves to the form logic.
-constexpr std::uint8_t padding = 0x40;
-constexpr std::uint8_t refused = 0x80;
-constexpr auto valueOfByte = [] {
-    std::array<std::uint8_t, 256> values{};
-    values.fill(refused);
-    for (std::size_t s = 0; s < alphabet.size(); ++s) {
-        values[std::uint8_t(alphabet[s])] = std::uint8_t(s);
+// The 6-bit value of each byte of a body in each of the four places of a group, shifted into
+// place; "=" counts as 0, as the decoder has it; the top bit marks a byte that the batch path
+// leaves to the form logic.
+constexpr std::uint32_t refused = 0x8000'0000;
+constexpr auto valueInPlace = [] {
+    std::array<std::array<std::uint32_t, 256>, 4> values{};
+    for (std::size_t place = 0; place < 4; ++place) {
+        values[place].fill(refused);
+        for (std::size_t s = 0; s < alphabet.size(); ++s) {
+            values[place][std::uint8_t(alphabet[s])] = std::uint32_t(s << (18 - 6 * place));
+        }
+        values[place]['='] = 0;
     }
-    values['='] = padding;
     return values;
 }();
 
@@ -90,6 +92,15 @@ char* putUtf8(char16_t c, char* to) {
     return to + 3;
 }
 
+// The two Base64 characters of each 12 bits.
+constexpr auto charsOf12Bits = [] {
+    std::array<std::array<char, 2>, 4096> chars{};
+    for (std::size_t bits = 0; bits < chars.size(); ++bits) {
+        chars[bits] = {alphabet[bits >> 6], alphabet[bits & 0x3F]};
+    }
+    return chars;
+}();
+
 void appendBase64(std::string_view bytes, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + (bytes.size() + 2) / 3 * 4);
@@ -99,16 +110,13 @@ void appendBase64(std::string_view bytes, std::string& out) {
     std::size_t i = 0;
     for (; i + 3 <= size; i += 3, to += 4) {
         const unsigned group = unsigned(from[i]) << 16 | unsigned(from[i + 1]) << 8 | from[i + 2];
-        to[0] = alphabet[group >> 18];
-        to[1] = alphabet[group >> 12 & 0x3F];
-        to[2] = alphabet[group >> 6 & 0x3F];
-        to[3] = alphabet[group & 0x3F];
+        std::memcpy(to, charsOf12Bits[group >> 12].data(), 2);
+        std::memcpy(to + 2, charsOf12Bits[group & 0xFFF].data(), 2);
     }
     if (const std::size_t rest = size - i; rest > 0) {
         const unsigned group =
             unsigned(from[i]) << 16 | (rest > 1 ? unsigned(from[i + 1]) << 8 : 0);
-        to[0] = alphabet[group >> 18];
-        to[1] = alphabet[group >> 12 & 0x3F];
+        std::memcpy(to, charsOf12Bits[group >> 12].data(), 2);
         to[2] = rest > 1 ? alphabet[group >> 6 & 0x3F] : '=';
         to[3] = '=';
     }
@@ -139,7 +147,8 @@ inline char32_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
 
 bool BatchFill::fill(std::string_view input, std::span<const FieldId> fields, std::string& out) {
     for (std::size_t k = 0; k < schemes.size(); ++k) {
-        if (startsWithNoCase(input, schemes[k])) {
+        if (!input.empty() && (input[0] | 0x20) == schemes[k][0] &&
+            startsWithNoCase(input, schemes[k])) {
             return fillLink(FieldId(std::size_t(FieldId::Text2) + k),
                             input.substr(schemes[k].size()), fields, out);
         }
@@ -227,36 +236,24 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
 
     // Decoded as the decoder does: "=" is 0, a lone last character is ignored, a short last
     // group is completed with "=". Any other character leaves the link to the form logic.
-    const auto* from = reinterpret_cast<const std::uint8_t*>(body.data());
     const std::size_t whole = body.size() / 4;
     const std::size_t rest = body.size() % 4;
+    std::uint8_t last[4] = {'=', '=', '=', '='};
+    std::copy_n(body.data() + 4 * whole, rest, last);
     bytes_.resize(3 * whole + 3);
     std::uint8_t* to = bytes_.data();
-    unsigned marks = 0;
-    const auto decodeGroup = [&](const std::uint8_t(&chars)[4]) {
-        const unsigned v0 = valueOfByte[chars[0]];
-        const unsigned v1 = valueOfByte[chars[1]];
-        const unsigned v2 = valueOfByte[chars[2]];
-        const unsigned v3 = valueOfByte[chars[3]];
-        marks |= v0 | v1 | v2 | v3;
-        const unsigned group =
-            (v0 & 0x3F) << 18 | (v1 & 0x3F) << 12 | (v2 & 0x3F) << 6 | (v3 & 0x3F);
+    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
+    for (std::size_t g = 0; g <= whole; ++g, to += 3) {
+        const auto* from =
+            g < whole ? reinterpret_cast<const std::uint8_t*>(body.data()) + 4 * g : last;
+        const std::uint32_t group = valueInPlace[0][from[0]] | valueInPlace[1][from[1]] |
+                                    valueInPlace[2][from[2]] | valueInPlace[3][from[3]];
+        marks |= group;
         to[0] = std::uint8_t(group >> 16);
         to[1] = std::uint8_t(group >> 8);
         to[2] = std::uint8_t(group);
-        to += 3;
-    };
-    for (std::size_t g = 0; g < whole; ++g, from += 4) {
-        decodeGroup({from[0], from[1], from[2], from[3]});
     }
-    if (rest > 0) {
-        std::uint8_t last[4] = {'=', '=', '=', '='};
-        std::copy_n(from, rest, last);
-        decodeGroup(last);
-        if (rest == 1) {
-            to -= 3; // ignored, checked only
-        }
-    }
+    to -= rest < 2 ? 3 : 0; // a lone last character is checked only
     if (marks & refused) {
         return false;
     }
@@ -292,19 +289,27 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
             ++i;
             continue;
         }
+        // A character above ASCII must be plain and encode back to the same bytes.
         wide = true;
-        const bool pair = !codePage.isSingleByte(byte);
-        if (pair && i + 1 == size) {
+        char16_t text[2];
+        const char16_t* end = text + 1;
+        std::uint16_t code = byte;
+        if (codePage.isSingleByte(byte)) {
+            text[0] = codePage.textOfByte(byte);
+            ++i;
+        } else {
+            if (i + 1 == size) {
+                return false;
+            }
+            code = std::uint16_t(byte << 8 | decoded[i + 1]);
+            end = codePage.writePair(byte, decoded[i + 1], text);
+            i += 2;
+            pairsEnd = i;
+        }
+        if (end != text + 1 || !isPlainWide(text[0]) || codePage.bytesOfUnit(text[0]) != code) {
             return false;
         }
-        const char32_t c =
-            plainCharacterOf(codePage, pair ? std::uint16_t(byte << 8 | decoded[i + 1]) : byte);
-        if (c == 0) {
-            return false;
-        }
-        utf8 = putUtf8(char16_t(c), utf8);
-        i += pair ? 2 : 1;
-        pairsEnd = pair ? i : pairsEnd;
+        utf8 = putUtf8(text[0], utf8);
     }
     if (wide && isUtf8({decoded, size}, Utf8Forms::WithoutTwoByte)) {
         return false; // read as UTF-8: the form logic's business
