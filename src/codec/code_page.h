@@ -29,7 +29,26 @@ public:
         // Whether each byte of 0x80 or more is a whole character and no lead byte: one that
         // some character encodes to on its own.
         std::array<bool, 0x100> singleBytes{};
+        // The character of each two-byte code (indexed as textOfPair) whose lead byte is one,
+        // that reads as one character and that this character encodes back to; 0 for the rest.
+        std::array<char16_t, 0x8000> characterOfPair{};
     };
+
+    // Fills singleBytes and characterOfPair from the other tables.
+    static constexpr void completeTables(Tables& tables) {
+        for (const std::uint16_t bytes : tables.bytesOfUnit) {
+            if (bytes >= 0x80 && bytes < 0x100) {
+                tables.singleBytes[bytes] = true;
+            }
+        }
+        for (std::size_t index = 0; index < tables.textOfPair.size(); ++index) {
+            const char16_t c = tables.textOfPair[index][0];
+            const bool roundTrip = !tables.singleBytes[0x80 + index / 0x100] &&
+                                   tables.lengthOfPair[index] == 1 &&
+                                   std::size_t(tables.bytesOfUnit[c]) == 0x8000 + index;
+            tables.characterOfPair[index] = roundTrip ? c : u'\0';
+        }
+    }
 
     // The system ANSI code page: code page 936 where the platform has no such notion.
     static const CodePage& ansi();
@@ -55,6 +74,12 @@ public:
         to[0] = units[0];
         to[1] = units[1];
         return to + tables_->lengthOfPair[index];
+    }
+
+    // The character of the two-byte code `lead` `trail` where it is one character that encodes
+    // back to these bytes (so it is read and written alike), or 0.
+    char16_t characterOfPair(std::uint8_t lead, std::uint8_t trail) const {
+        return tables_->characterOfPair[std::size_t(lead - 0x80) * 0x100 + trail];
     }
 
     // The character of one byte standing alone.

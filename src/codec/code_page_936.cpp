@@ -55,6 +55,7 @@ constexpr CodePage::Tables makeTables() {
             tables.bytesOfUnit[text] = std::uint16_t(lead << 8 | trail);
         }
     }
+    CodePage::completeTables(tables);
     return tables;
 }
 

@@ -80,12 +80,7 @@ unsigned tableCodePage(unsigned ansiCodePage) {
 void fillTables(unsigned codePage, CodePage::Tables& tables) {
     fillBytesOfUnits(codePage, tables);
     fillTextOfBytes(codePage, tables);
-    // A byte that some character encodes to on its own is no lead byte.
-    for (const std::uint16_t bytes : tables.bytesOfUnit) {
-        if (bytes >= 0x80 && bytes < 0x100) {
-            tables.singleBytes[bytes] = true;
-        }
-    }
+    CodePage::completeTables(tables);
 }
 
 const CodePage& CodePage::ansi() {

@@ -124,23 +124,17 @@ void appendBase64(std::string_view bytes, std::string& out) {
 
 // The character of `code`, the one or two code page bytes of a character, where the code page
 // reads those bytes back as that one character and it is plain; otherwise 0.
-inline char32_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
-    char16_t text[2];
-    char16_t* end = text;
-    if (code < 0x100) {
-        if (!codePage.isSingleByte(std::uint8_t(code))) {
-            return 0;
-        }
-        *end++ = codePage.textOfByte(std::uint8_t(code));
-    } else {
-        if (codePage.isSingleByte(std::uint8_t(code >> 8))) {
-            return 0;
-        }
-        end = codePage.writePair(std::uint8_t(code >> 8), std::uint8_t(code), text);
+char16_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
+    const auto lead = std::uint8_t(code >> 8);
+    const auto low = std::uint8_t(code);
+    char16_t c = 0;
+    if (code < 0x100 && codePage.isSingleByte(low) &&
+        codePage.bytesOfUnit(codePage.textOfByte(low)) == code) {
+        c = codePage.textOfByte(low);
+    } else if (lead >= 0x80) {
+        c = codePage.characterOfPair(lead, low);
     }
-    const bool plain =
-        end == text + 1 && isPlainWide(text[0]) && codePage.bytesOfUnit(text[0]) == code;
-    return plain ? text[0] : 0;
+    return isPlainWide(c) ? c : u'\0';
 }
 
 } // namespace
@@ -291,25 +285,19 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
         }
         // A character above ASCII must be plain and encode back to the same bytes.
         wide = true;
-        char16_t text[2];
-        const char16_t* end = text + 1;
-        std::uint16_t code = byte;
+        char16_t c;
         if (codePage.isSingleByte(byte)) {
-            text[0] = codePage.textOfByte(byte);
+            c = plainCharacterOf(codePage, byte);
             ++i;
         } else {
-            if (i + 1 == size) {
-                return false;
-            }
-            code = std::uint16_t(byte << 8 | decoded[i + 1]);
-            end = codePage.writePair(byte, decoded[i + 1], text);
+            c = i + 1 < size ? codePage.characterOfPair(byte, decoded[i + 1]) : u'\0';
             i += 2;
             pairsEnd = i;
         }
-        if (end != text + 1 || !isPlainWide(text[0]) || codePage.bytesOfUnit(text[0]) != code) {
+        if (!isPlainWide(c)) {
             return false;
         }
-        utf8 = putUtf8(text[0], utf8);
+        utf8 = putUtf8(c, utf8);
     }
     if (wide && isUtf8({decoded, size}, Utf8Forms::WithoutTwoByte)) {
         return false; // read as UTF-8: the form logic's business
