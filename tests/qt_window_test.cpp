@@ -2,19 +2,13 @@
 // under the offscreen platform), driven over the table of cases.
 #include "cases.h"
 #include "shell/control_table.h"
-#include "shell/qt/chinese_font.h"
 #include "shell/qt/form1_window.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QGlyphRun>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QScreen>
-#include <QStyle>
 #include <QTest>
-#include <QTextLayout>
 #include <algorithm>
 #include <memory>
 
@@ -36,25 +30,6 @@ QStringList qs(const std::vector<std::u16string>& texts) {
     return list;
 }
 
-QRect pixels(int left, int top, int width, int height) {
-    return QRect(twipsToPixels(left, 96), twipsToPixels(top, 96), twipsToPixels(width, 96),
-                 twipsToPixels(height, 96));
-}
-
-// The faces in which `font` draws the glyphs of `text`.
-QStringList facesDrawing(const QString& text, const QFont& font) {
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    QStringList faces;
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        faces.append(run.rawFont().familyName());
-    }
-    faces.removeDuplicates();
-    return faces;
-}
-
 // The controls that take the focus, in the table's tab order.
 std::vector<Control> focusOrder() {
     std::vector<Control> order;
@@ -72,7 +47,6 @@ class Form1WindowTest : public QObject {
 
 private:
     std::unique_ptr<Form1Window> window;
-    const QFont platformFont = QApplication::font();
 
     QWidget* control(const QString& name) const {
         auto* widget = window->findChild<QWidget*>(name);
@@ -106,33 +80,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
-    void cleanup() {
-        window.reset();
-        QApplication::setFont(platformFont);
-    }
-
-    void controlsFollowTheTable() {
-        QCOMPARE(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch()), 96);
-        static constexpr const char* classOfKind[] = {"QLineEdit", "QPushButton", "QLabel",
-                                                      "QGroupBox", "QWidget"};
-        for (const Control& entry : controls) {
-            QWidget* widget = control(qs(entry.name));
-            QCOMPARE(widget->metaObject()->className(), classOfKind[int(entry.kind)]);
-            QCOMPARE(widget->parentWidget()->objectName(), qs(entry.parent));
-            QCOMPARE(widget->geometry(), pixels(entry.left, entry.top, entry.width, entry.height));
-            QVERIFY(widget->isVisible());
-            // A frame's caption is its title; a picture panel has none.
-            const char* caption = entry.kind == ControlKind::Frame ? "title" : "text";
-            QCOMPARE(widget->property(caption).toString(), qs(entry.caption));
-        }
-        const QSize client = pixels(0, 0, clientWidthTwips, clientHeightTwips).size();
-        QCOMPARE(window->windowTitle(), qs(windowCaption));
-        QCOMPARE(window->minimumSize(), client);
-        QCOMPARE(window->maximumSize(), client);
-        QCOMPARE(window->geometry(), QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client,
-                                                         window->screen()->availableGeometry()));
-        QCOMPARE(window->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
-    }
+    void cleanup() { window.reset(); }
 
     void tabVisitsEveryControlInTableOrder() {
         const std::vector<Control> order = focusOrder();
@@ -212,32 +160,6 @@ private slots:
             click(2 * k + 1);
             QCOMPARE(field(0)->text(), address);
             QCOMPARE(field(k)->text(), link);
-        }
-    }
-
-    // Where the platform draws Han in a CJK face that is not Simplified Chinese (here a
-    // stand-in for a Japanese one), captions get a Simplified-Chinese face; Latin text keeps
-    // the platform's face where that is not the CJK one.
-    void chineseCaptionsGetASimplifiedChineseFace() {
-        const QStringList faces = simplifiedChineseFaces();
-        QVERIFY2(!faces.isEmpty(), "no Simplified-Chinese face installed");
-        const QString otherCjk = QStringLiteral("WenQuanYi Micro Hei Mono");
-        for (const QStringList& platform : {QStringList{"DejaVu Sans", otherCjk}, {otherCjk}}) {
-            QFont font = platformFont;
-            font.setFamilies(platform);
-            QApplication::setFont(font);
-            preferSimplifiedChineseFaces();
-            window = std::make_unique<Form1Window>();
-            for (const Control& entry : controls) {
-                const QString han = qs(entry.caption).remove(QRegularExpression("\\P{Han}"));
-                const QFont captionFont = control(qs(entry.name))->font();
-                for (const QString& face :
-                     han.isEmpty() ? QStringList() : facesDrawing(han, captionFont)) {
-                    QVERIFY2(faces.contains(face), qPrintable(han + " in " + face));
-                }
-                QVERIFY(han.isEmpty() || platform.size() == 1 ||
-                        facesDrawing("http>>>", captionFont) == facesDrawing("http>>>", font));
-            }
         }
     }
 };
