@@ -112,7 +112,7 @@ TEST(Cli, UsageErrorsExitWithStatusTwo) {
         EXPECT_EQ(std::tuple(result.out, result.status), std::tuple("", 2)) << arguments[0];
         EXPECT_NE(result.err, "");
     }
-    EXPECT_EQ(run({"--to", "http", "--", "-x"}).out, "-x\n");
+    EXPECT_EQ(run({"--to", "http", "-", "--", "-x"}).out, "-\n-x\n");
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--to FORM"), std::string::npos);

@@ -175,8 +175,8 @@ TEST(RoundTrip, AMegabyteConvertsCompletely) {
 
 // What the command-line tool writes: a lone surrogate becomes U+FFFD.
 TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
-    EXPECT_EQ(encodeUtf8(u"a\xD800\xD83D\xDE00\xDC00z"),
-              "a\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBDz");
+    EXPECT_EQ(encodeUtf8(u"a\xD800\xD83D\xDE00\xDBFF\xDFFF\xDC00z"),
+              "a\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
 }
 
 } // namespace
