@@ -173,10 +173,11 @@ TEST(RoundTrip, AMegabyteConvertsCompletely) {
     }
 }
 
-// What the command-line tool writes: a lone surrogate becomes U+FFFD.
-TEST(Utf8, LoneSurrogatesBecomeReplacementCharacters) {
-    EXPECT_EQ(encodeUtf8(u"a\xD800\xD83D\xDE00\xDBFF\xDFFF\xDC00z"),
-              "a\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
+// What the command-line tool writes: each character at the edges of its UTF-8 forms; a lone
+// surrogate becomes U+FFFD.
+TEST(Utf8, EncodesEachFormAndLoneSurrogatesAsReplacements) {
+    EXPECT_EQ(encodeUtf8(u"\x7F\x80\xD800\xD83D\xDE00\xDBFF\xDFFF\xDC00z"),
+              "\x7F\xC2\x80\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
 }
 
 } // namespace
