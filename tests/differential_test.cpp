@@ -5,6 +5,7 @@
 #include "codec/class1.h"
 #include "codec/utf8.h"
 #include "fake_clipboard.h"
+#include "form/batch_fill.h"
 #include "form/form1.h"
 #include "reference.h"
 
@@ -182,6 +183,16 @@ TEST(Differential, TheBatchPathWritesWhatTheFormLogicWrites) {
     static const std::string schemes[] = {"thunder://", "Flashget://", "QQDL://", " qqdl://"};
     static const std::string tails[] = {"&velkaron777", "&", "&a b",        "=", "x",
                                         "%3D",          " ", "\xE4\xB8\xAD"};
+    // The common inputs take the batch path: an address, and links of any scheme's case.
+    BatchFill batch;
+    std::string written;
+    const FieldId all[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4};
+    for (const char* common :
+         {"http://a.b/中文.zip", "thunder://QUFodHRwOi8vYS5iL9bQzsQuemlwWlo=",
+          "Flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIv1tDOxC56aXBbRkxBU0hHRVRd&velkaron777",
+          "QQDL://aHR0cDovL2EuYi/W0M7ELnppcA=="}) {
+        EXPECT_TRUE(batch.fill(common, all, written)) << common;
+    }
     std::mt19937 random(15);
     for (int n = 0; n < 20000; ++n) {
         const std::string text = randomText<std::string>(random, pieces, 8);
