@@ -262,14 +262,15 @@ private slots:
         }
     }
 
+    // At each control, reached with Tab from the first, as a user reaches it.
     void enterAndEscapeDoNothing() {
         type("Text1", address);
         clipboard()->setText(qqdl);
         const QStringList typed = {address, "", "", ""};
         for (const Control& stop : focusOrder()) {
-            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-                QWidget* widget = control(toQString(stop.name));
-                widget->setFocus();
+            QCOMPARE(QApplication::focusWidget()->objectName(), toQString(stop.name));
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Tab}) {
+                QWidget* widget = QApplication::focusWidget();
                 QTest::keyClick(widget, key);
                 QVERIFY2(window->isVisible() && shown() == typed && clipboard()->text() == qqdl,
                          qPrintable(toQString(stop.name) + " " + QKeySequence(key).toString()));

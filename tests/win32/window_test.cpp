@@ -182,18 +182,21 @@ TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheTablesOrder) {
     }
 }
 
+// At each control, reached with Tab from the first, as a user reaches it.
 TEST_F(WindowTest, EnterAndEscTriggerNothing) {
     const Visible typed = {examples[0][0], u"typed 2", u"typed 3", u"typed 4"};
     typeAll(typed);
     putOnClipboard(examples[0][3]);
+    SetFocus(window.hwnd());
     for (const Control& stop : focusOrder()) {
         SCOPED_TRACE(stop.name);
-        SetFocus(control(stop.name));
+        ASSERT_EQ(GetFocus(), control(stop.name));
         press(VK_RETURN, L'\r');
         press(VK_ESCAPE, L'\x1B');
         ASSERT_NE(window.hwnd(), nullptr);
         EXPECT_EQ(visible(), typed);
         EXPECT_EQ(clipboardText(), examples[0][3]);
+        press(VK_TAB, L'\t');
     }
 }
 

@@ -29,6 +29,18 @@ std::u16string textOf(HWND window) {
     return text;
 }
 
+// A push button answers the dialog keys as a plain button, never as one that may become the
+// default: the dialog manager would make a button that Tab reaches the default one, and
+// Enter would then click it. The button's own procedure is kept in its user data.
+LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const LRESULT result = CallWindowProcW(own, hwnd, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) {
+        return result & ~LRESULT(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+    }
+    return result;
+}
+
 // Frames and picture panels hold controls: the notifications of those controls go to their
 // parent, so they pass them on up to the window, which maps them to fields and commands.
 LRESULT CALLBACK pictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -214,6 +226,10 @@ bool Form1Window::createControls() {
         children_[k] = window;
         if (font_) {
             SendMessageW(window, WM_SETFONT, WPARAM(font_), FALSE);
+        }
+        if (control.kind == ControlKind::Button) {
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(buttonProc)));
         }
         if (control.field) {
             const auto field = std::size_t(*control.field);
