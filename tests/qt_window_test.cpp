@@ -278,6 +278,18 @@ private slots:
         }
     }
 
+    // The labels reach over the left ends of some fields.
+    void aClickAtTheLeftEndOfAFieldLandsInIt() {
+        for (int k = 0; k < 4; ++k) {
+            QLineEdit* edit = field(visibleField(k));
+            type(visibleField(k), address);
+            control("Command12")->setFocus();
+            QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                              edit->mapTo(window.get(), QPoint(2, edit->height() / 2)));
+            QVERIFY2(edit->hasFocus() && edit->cursorPosition() == 0, qPrintable(visibleField(k)));
+        }
+    }
+
     // 100,000 characters, Chinese among them, typed, through every link and the clipboard
     // and back.
     void longAddressSurvives() {

@@ -42,6 +42,9 @@ QWidget* createControl(const Control& control, QWidget* parent) {
     case ControlKind::Label: {
         auto* label = new QLabel(caption, parent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The table lets some labels reach over the left end of their field: a click there
+        // goes through to the field, as the user means it to.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
         return label;
     }
     case ControlKind::Frame:
