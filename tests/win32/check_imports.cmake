@@ -1,4 +1,4 @@
-# Fails unless PROGRAM imports from Windows' own DLLs only.
+# Fails unless PROGRAM imports from Windows' own DLLs only and is large-address-aware.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
@@ -14,3 +14,6 @@ foreach(import IN LISTS imports)
     endif()
     message(STATUS "imports ${dll}")
 endforeach()
+if(NOT headers MATCHES "large address aware")
+    message(FATAL_ERROR "${PROGRAM} is not large-address-aware")
+endif()
