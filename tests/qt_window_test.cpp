@@ -29,6 +29,8 @@ const QString thunder = QStringLiteral("thunder://QUFodHRwOi8vYS5iL2MuemlwWlo=")
 const QString flashget =
     QStringLiteral("flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIvYy56aXBbRkxBU0hHRVRd&velkaron777");
 const QString qqdl = QStringLiteral("qqdl://aHR0cDovL2EuYi9jLnppcA==");
+// On the clipboard: no data at all, as when its owner does not answer.
+const QString nothing = QStringLiteral("(nothing)");
 
 QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
@@ -189,7 +191,7 @@ private slots:
     void commandsWriteFieldsAndClipboard_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<QStringList>("typed");    // into Text1 - Text4
-        QTest::addColumn<QString>("onClipboard");  // beforehand; null for an image
+        QTest::addColumn<QString>("onClipboard");  // beforehand; null for an image, or nothing
         QTest::addColumn<QStringList>("expected"); // Text1 - Text4 afterwards
         QTest::addColumn<QString>("clipboardAfter");
 
@@ -218,6 +220,8 @@ private slots:
             "qqdl://"};
         QTest::newRow("Command1 reads an image as empty text")
             << 1 << typed << QString() << linksOfNothing << "";
+        QTest::newRow("Command3 changes nothing without data")
+            << 3 << typed << nothing << typed << "";
         QTest::newRow("Command7 pastes a Chinese qqdl link")
             << 7 << typed << "qqdl://1tA="
             << QStringList{"中", "thunder://QUHW0Fpa",
@@ -237,6 +241,8 @@ private slots:
         }
         if (onClipboard.isNull()) {
             clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+        } else if (onClipboard == nothing) {
+            clipboard()->clear();
         } else {
             clipboard()->setText(onClipboard);
         }
