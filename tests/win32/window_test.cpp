@@ -105,9 +105,18 @@ std::vector<Control> focusOrder() {
     return stops;
 }
 
+// An edit that refuses every text, as one whose memory has run out does.
+WNDPROC editProc = nullptr;
+LRESULT CALLBACK refusingEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_SETTEXT ? FALSE : CallWindowProcW(editProc, hwnd, message, wParam, lParam);
+}
+
 class WindowTest : public testing::Test {
 protected:
+    using Failure = Form1Window::Failure;
+
     void SetUp() override {
+        window.setFailureReport([this](Failure failure) { failures.push_back(failure); });
         ASSERT_TRUE(window.create());
         ShowWindow(window.hwnd(), SW_SHOW);
         pump();
@@ -144,6 +153,7 @@ protected:
     }
 
     Form1Window window;
+    std::vector<Failure> failures;
 };
 
 TEST_F(WindowTest, OpensWithTheTableLaidOutAtTheScreensDpi) {
@@ -247,6 +257,8 @@ TEST_F(WindowTest, ACommandRedrawsOnlyTheFieldsItWrote) {
     type("Text2", examples[1][1]);
     click("Command9");
     EXPECT_EQ(text("Text1"), examples[1][0]);
+    EXPECT_EQ(text("xl"), u"xl"); // a work field is shown once it is reached
+    SetFocus(control("xl"));
     EXPECT_EQ(text("xl"), examples[1][0]); // the last text that passed through it
     EXPECT_EQ(text("Text3"), u"half typed");
     DWORD start = 0, end = 0;
@@ -288,15 +300,51 @@ TEST_F(WindowTest, AClipboardHeldByAnotherWindowIsWaitedForAWhile) {
             click(paste);
             EXPECT_EQ(visible(), examples[0]) << paste;
         }
+        EXPECT_TRUE(failures.empty());
         click("Command2");
     }
     EXPECT_EQ(clipboardText(), examples[1][1]) << "a copy that could not be made";
+    EXPECT_EQ(failures, std::vector{Failure::Copy});
     {
         const ClipboardHolder holder(10); // for a moment
         ASSERT_TRUE(holder.holding);
         click("Command3");
     }
     EXPECT_EQ(visible(), examples[1]);
+}
+
+TEST_F(WindowTest, ACommandThatCannotBeShownChangesNothing) {
+    typeAll(examples[0]);
+    putOnClipboard(examples[1][1]);
+    editProc =
+        WNDPROC(SetWindowLongPtrW(control("Text3"), GWLP_WNDPROC, LONG_PTR(refusingEditProc)));
+    click("Command3");
+    SetWindowLongPtrW(control("Text3"), GWLP_WNDPROC, LONG_PTR(editProc));
+    EXPECT_EQ(visible(), examples[0]);
+    EXPECT_EQ(failures, std::vector{Failure::Command});
+    click("Command12"); // from the address the fields still hold
+    EXPECT_EQ(visible(), examples[0]);
+}
+
+// A paste of many megabytes converts, or fails and changes nothing. One paste of 8 MiB on
+// the clipboard: Wine's edits lay out their whole text at about a second a megabyte.
+TEST_F(WindowTest, AHugePasteConvertsOrChangesNothing) {
+    std::u16string address = u"http://例子.中国/";
+    while (address.size() < (std::size_t(3) << 20)) {
+        address += u"0123456789abcdef";
+    }
+    const Class1 codec;
+    const Visible all = {address, u"thunder://" + codec.Base64Encode(u"AA" + address + u"ZZ"),
+                         u"flashget://" +
+                             codec.Base64Encode(u"[FLASHGET]" + address + u"[FLASHGET]") +
+                             u"&velkaron777",
+                         u"qqdl://" + codec.Base64Encode(address)};
+    putOnClipboard(all[1]);
+    click("Command3");
+    for (int k = 0; k < 4; ++k) {
+        // Never printed: megabytes.
+        EXPECT_TRUE(text("Text" + std::to_string(k + 1)) == (failures.empty() ? all[k] : u"")) << k;
+    }
 }
 
 // Under this suite's copy of the program's manifest.
