@@ -204,7 +204,11 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         for (std::size_t k = 0; k < fieldCount; ++k) {
             if (fieldEdits_[k] == watched) {
-                showField(k);
+                try {
+                    showField(k);
+                } catch (...) {
+                    reportFailure();
+                }
             }
         }
     }
