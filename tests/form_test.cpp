@@ -3,6 +3,7 @@
 
 #include <array>
 #include <gtest/gtest.h>
+#include <new>
 #include <string>
 
 namespace orvanthe {
@@ -191,6 +192,21 @@ TEST_F(FormTest, AClipboardThatCannotBeReadChangesNoField) {
     }
     EXPECT_EQ(revisions(), before);
     EXPECT_EQ(form.text(FieldId::Text1), address);
+}
+
+TEST_F(FormTest, ACommandThatFailsPartWayChangesNoField) {
+    const std::array<std::u16string, 4> typed = {u"http://typed", u"thunder://QUFaWg==", u"x",
+                                                 u"y"};
+    for (std::size_t k = 0; k < 4; ++k) {
+        form.setText(FieldId(k), typed[k]);
+    }
+    clipboard.content = qqdl;
+    const auto before = revisions();
+    for (std::size_t c = 0; c < commandCount; ++c) {
+        EXPECT_THROW(form.run(CommandId(c), [] { throw std::bad_alloc(); }), std::bad_alloc);
+        EXPECT_EQ(revisions(), before) << "Command" << c + 1;
+        EXPECT_EQ(visible(), typed) << "Command" << c + 1;
+    }
 }
 
 TEST_F(FormTest, CopyPutsTheFieldOnTheClipboardAndChangesNoField) {
