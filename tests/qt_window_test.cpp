@@ -5,6 +5,7 @@
 #include "shell/qt/chinese_font.h"
 #include "shell/qt/form1_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGlyphRun>
@@ -163,6 +164,11 @@ private slots:
         // A frame's caption is its title; a picture panel has none.
         const char* captionProperty = entry.kind == ControlKind::Frame ? "title" : "text";
         QCOMPARE(widget->property(captionProperty).toString(), toQString(entry.caption));
+        // What its tooltip and a screen reader tell of a field or button.
+        if (const QString help = toQString(helpOf(entry.name)); !help.isEmpty()) {
+            QCOMPARE(widget->toolTip(), help);
+            QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), help);
+        }
     }
 
     void windowIsFixedCentredAndCaptioned() {
