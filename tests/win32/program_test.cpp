@@ -150,6 +150,30 @@ TEST(ProgramResources, ManifestAsksForVersion6OfTheCommonControls) {
     }
 }
 
+// The settings Windows reads from the manifest: the window lays itself out at each screen's
+// DPI (true/pm for Windows 8.1, PerMonitorV2 for Windows 10 and later).
+TEST(ProgramResources, ManifestDeclaresPerMonitorDpiAwareness) {
+    const std::wstring path = programPath();
+    ACTCTXW request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path.c_str();
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    const HANDLE context = CreateActCtxW(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE);
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> settings[] = {
+        {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true/pm"},
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness",
+         L"PerMonitorV2,PerMonitor"}};
+    for (const auto& [space, name, expected] : settings) {
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        EXPECT_TRUE(QueryActCtxSettingsW(0, context, space, name, value, 64, &written)) << name;
+        EXPECT_STREQ(value, expected);
+    }
+    ReleaseActCtx(context);
+}
+
 TEST(Program, OpensItsWindowWithVisualStylesAndEndsWhenItCloses) {
     std::wstring commandLine = L"\"" + programPath() + L"\"";
     STARTUPINFOW startup{};

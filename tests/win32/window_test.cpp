@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -146,31 +147,114 @@ protected:
     Form1Window window;
 };
 
-TEST_F(WindowTest, OpensWithTheTableLaidOutAtTheScreensDpi) {
+// The height of the font the controls draw with, in pixels.
+LONG fontHeight(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return std::abs(font.lfHeight);
+}
+
+// As it opens at the screen's DPI, then told that the DPI changed, the window has its client
+// area and every control at their twips, and a font that grows with the DPI. A run of the
+// suite with ORVANTHE_SCREEN_DPI set also checks that the screen has that DPI.
+TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
     EXPECT_EQ(textOf(window.hwnd()), windowCaption);
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    const auto pixels = [dpi](int twips) { return LONG(twipsToPixels(twips, dpi)); };
-
-    RECT client;
-    GetClientRect(window.hwnd(), &client);
-    EXPECT_EQ(std::pair(client.right, client.bottom),
-              std::pair(pixels(clientWidthTwips), pixels(clientHeightTwips)));
-    for (const Control& entry : controls) {
-        SCOPED_TRACE(entry.name);
-        HWND child = control(entry.name);
-        HWND parent = entry.parent == windowName ? window.hwnd() : control(entry.parent);
-        EXPECT_EQ(GetParent(child), parent);
-        EXPECT_EQ(text(entry.name), entry.caption);
-        EXPECT_TRUE(IsWindowVisible(child));
-        RECT rect;
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(std::tuple(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
-                  std::tuple(pixels(entry.left), pixels(entry.top), pixels(entry.width),
-                             pixels(entry.height)));
+    if (const char* expected = std::getenv("ORVANTHE_SCREEN_DPI")) {
+        ASSERT_EQ(screenDpi, std::atoi(expected));
     }
+    const LONG openingFont = fontHeight(control("Command12"));
+    LONG fontAt96 = 0;
+    for (const int dpi : {0, 96, 144, 192, screenDpi}) {
+        SCOPED_TRACE(dpi);
+        RECT frame;
+        GetWindowRect(window.hwnd(), &frame);
+        if (dpi) {
+            // The top left Windows suggests; the size comes from the table.
+            RECT suggested{frame.left + 8, frame.top + 16, frame.right, frame.bottom};
+            SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
+            GetWindowRect(window.hwnd(), &frame);
+            EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
+        }
+        if (!dpi) { // the size the window asks for as the DPI changes, at this DPI
+            SIZE asked{};
+            EXPECT_TRUE(
+                SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, screenDpi, LPARAM(&asked)));
+            EXPECT_EQ(std::pair(asked.cx, asked.cy),
+                      std::pair(frame.right - frame.left, frame.bottom - frame.top));
+        }
+        const int at = dpi ? dpi : screenDpi;
+        const auto pixels = [at](int twips) { return LONG(twipsToPixels(twips, at)); };
+        RECT client;
+        GetClientRect(window.hwnd(), &client);
+        EXPECT_EQ(std::pair(client.right, client.bottom),
+                  std::pair(pixels(clientWidthTwips), pixels(clientHeightTwips)));
+        for (const Control& entry : controls) {
+            SCOPED_TRACE(entry.name);
+            HWND child = control(entry.name);
+            HWND parent = entry.parent == windowName ? window.hwnd() : control(entry.parent);
+            EXPECT_EQ(GetParent(child), parent);
+            EXPECT_EQ(text(entry.name), entry.caption);
+            EXPECT_TRUE(IsWindowVisible(child));
+            RECT rect;
+            GetWindowRect(child, &rect);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+            EXPECT_EQ(
+                std::tuple(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+                std::tuple(pixels(entry.left), pixels(entry.top), pixels(entry.width),
+                           pixels(entry.height)));
+            if (entry.kind <= ControlKind::Label) { // what draws text
+                EXPECT_EQ(fontHeight(child), fontHeight(control("Command12")));
+            }
+        }
+        fontAt96 = at == 96 ? fontHeight(control("Command12")) : fontAt96;
+        if (fontAt96) {
+            EXPECT_NEAR(fontHeight(control("Command12")), fontAt96 * at / 96, 1);
+        }
+    }
+    EXPECT_EQ(fontHeight(control("Command12")), openingFont);
+}
+// The test above in a process of its own with the screen at each DPI (Wine reads the DPI
+// as a process starts).
+TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr),
+              ERROR_SUCCESS);
+    DWORD before = 0, size = sizeof before;
+    const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine =
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=WindowTest.LaysOutAtTheScreensDpi*";
+    for (const DWORD dpi : {96, 144, 192}) {
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
+        SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", std::to_wstring(dpi).c_str());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        DWORD exitCode = STILL_ACTIVE;
+        WaitForSingleObject(process.hProcess, 60'000);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u) << dpi << " DPI";
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", nullptr);
+    if (had) {
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before),
+                       sizeof before);
+    } else {
+        RegDeleteValueW(desktop, L"LogPixels");
+    }
+    RegCloseKey(desktop);
 }
 
 TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheTablesOrder) {

@@ -33,10 +33,17 @@ public:
     HWND control(std::string_view name) const;
 
 private:
+    // A fixed size: the work fields stay out of sight only while the client area keeps
+    // the table's size.
+    static constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool createControls();
+    // Sizes the window to the table's client area at `dpi`, at the top left of `suggested`
+    // where given, and places every control and sets its font at that DPI.
+    void layOut(int dpi, const RECT* suggested);
     void onControl(std::size_t index, WORD notification);
     void showChangedFields();
 
