@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 namespace orvanthe {
 namespace {
@@ -255,6 +257,26 @@ TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
         RegDeleteValueW(desktop, L"LogPixels");
     }
     RegCloseKey(desktop);
+}
+
+TEST_F(WindowTest, TooltipsTellWhatEachFieldAndButtonDoes) {
+    const HWND tooltip = window.tooltip();
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(controlHelp.size()));
+    for (const ControlHelp& help : controlHelp) {
+        SCOPED_TRACE(help.name);
+        wchar_t shown[80] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = GetParent(control(help.name));
+        tool.uId = reinterpret_cast<UINT_PTR>(control(help.name));
+        tool.lpszText = shown;
+        ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, LPARAM(&tool)));
+        // Shown as the mouse rests on the control itself, with no help from the window.
+        EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT(TTF_IDISHWND | TTF_SUBCLASS));
+        SendMessageW(tooltip, TTM_GETTEXTW, std::size(shown), LPARAM(&tool));
+        EXPECT_EQ(std::u16string_view(reinterpret_cast<const char16_t*>(shown)), help.text);
+    }
 }
 
 TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheTablesOrder) {

@@ -3,6 +3,7 @@
 #include "resource_ids.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <numeric>
 #include <string>
 
@@ -163,6 +164,35 @@ SIZE clientSizeAt(int dpi) {
     return {twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
 }
 
+// A tooltip for each field and button, with the help text of the table; null where the
+// common controls offer none. The tooltip copies each text.
+HWND createTooltip(HWND owner, const std::array<HWND, controls.size()>& children) {
+    // The common controls hold the tooltip's window class; it stays loaded with the window.
+    LoadLibraryW(L"comctl32.dll");
+    HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip) {
+        return nullptr;
+    }
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        std::u16string text(helpOf(controls[k].name));
+        if (text.empty()) {
+            continue;
+        }
+        // The size of the oldest common controls that take these fields.
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = GetParent(children[k]);
+        tool.uId = reinterpret_cast<UINT_PTR>(children[k]);
+        tool.lpszText = const_cast<wchar_t*>(wide(text));
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return tooltip;
+}
+
 } // namespace
 
 Form1Window::~Form1Window() {
@@ -189,6 +219,7 @@ bool Form1Window::create() {
         return false;
     }
     layOut(dpiOf(hwnd_), nullptr);
+    tooltip_ = createTooltip(hwnd_, children_);
     return true;
 }
 
@@ -288,6 +319,7 @@ LRESULT CALLBACK Form1Window::windowProc(HWND hwnd, UINT message, WPARAM wParam,
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         window->hwnd_ = nullptr;
         window->lastFocus_ = nullptr;
+        window->tooltip_ = nullptr;
         window->children_.fill(nullptr);
         window->edits_.fill(nullptr);
         window->clipboard_.setOwner(nullptr);

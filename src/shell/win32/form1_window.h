@@ -32,6 +32,9 @@ public:
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
 
+    // The tooltip control that holds the help texts of the fields and buttons, or null.
+    HWND tooltip() const { return tooltip_; }
+
 private:
     // A fixed size: the work fields stay out of sight only while the client area keeps
     // the table's size.
@@ -51,6 +54,7 @@ private:
     Form1 form_{clipboard_};
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
+    HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::array<HWND, controls.size()> children_{};
     std::array<HWND, fieldCount> edits_{};
