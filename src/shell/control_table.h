@@ -90,6 +90,24 @@ constexpr int indexOfControl(std::string_view name) {
     return -1;
 }
 
+// The label that names each visible field on screen.
+struct FieldLabel {
+    std::string_view label;
+    std::string_view field;
+};
+inline constexpr std::array<FieldLabel, 4> fieldLabels = {
+    {{"Label1", "Text1"}, {"Label2", "Text2"}, {"Label3", "Text3"}, {"Label4", "Text4"}}};
+
+// The field that the label named `name` names, or empty.
+constexpr std::string_view fieldOfLabel(std::string_view name) {
+    for (const FieldLabel& pair : fieldLabels) {
+        if (pair.label == name) {
+            return pair.field;
+        }
+    }
+    return {};
+}
+
 // What each field and button holds or does, in the language of the captions: its tooltip,
 // and the name a screen reader says for it ("<<<" alone tells a listener nothing).
 struct ControlHelp {

@@ -15,6 +15,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <oleacc.h>
 
 namespace orvanthe {
 namespace {
@@ -277,6 +278,27 @@ TEST_F(WindowTest, TooltipsTellWhatEachFieldAndButtonDoes) {
         SendMessageW(tooltip, TTM_GETTEXTW, std::size(shown), LPARAM(&tool));
         EXPECT_EQ(std::u16string_view(reinterpret_cast<const char16_t*>(shown)), help.text);
     }
+}
+
+TEST_F(WindowTest, ScreenReadersNameEachFieldByItsLabel) {
+    CoInitialize(nullptr);
+    for (const auto& [label, field] : fieldLabels) {
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(control(field), DWORD(OBJID_CLIENT),
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&accessible)),
+                  S_OK);
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        accessible->get_accName(self, &name);
+        EXPECT_EQ(std::u16string(name ? reinterpret_cast<const char16_t*>(name) : u""), text(label))
+            << field;
+        SysFreeString(name);
+        accessible->Release();
+    }
+    CoUninitialize();
 }
 
 TEST_F(WindowTest, TabVisitsTheFieldsAndButtonsInTheTablesOrder) {

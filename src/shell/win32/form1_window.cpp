@@ -290,11 +290,18 @@ bool Form1Window::createControls() {
     }
 
     // Tab and the arrow keys follow the z-order of siblings: put it in the table's tab order.
+    // A screen reader names an edit by the label just before it, so each label goes right
+    // before its field; labels take no focus, so Tab is unchanged.
+    const auto place = [](std::size_t k) {
+        const std::string_view field = fieldOfLabel(controls[k].name);
+        const int tabIndex = field.empty() ? controls[k].tabIndex
+                                           : controls[std::size_t(indexOfControl(field))].tabIndex;
+        return std::pair(tabIndex, field.empty());
+    };
     std::array<std::size_t, controls.size()> byTab;
     std::iota(byTab.begin(), byTab.end(), 0);
-    std::sort(byTab.begin(), byTab.end(), [](std::size_t a, std::size_t b) {
-        return controls[a].tabIndex < controls[b].tabIndex;
-    });
+    std::sort(byTab.begin(), byTab.end(),
+              [&place](std::size_t a, std::size_t b) { return place(a) < place(b); });
     for (const std::size_t k : byTab) {
         SetWindowPos(children_[k], HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
