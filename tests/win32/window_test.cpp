@@ -150,48 +150,42 @@ protected:
     Form1Window window;
 };
 
-// The height of the font the controls draw with, in pixels.
+// The height in pixels of the font `control` draws with.
 LONG fontHeight(HWND control) {
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+    GetObjectW(HGDIOBJ(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
     return std::abs(font.lfHeight);
 }
 
-// As it opens at the screen's DPI, then told that the DPI changed, the window has its client
-// area and every control at their twips, and a font that grows with the DPI. A run of the
-// suite with ORVANTHE_SCREEN_DPI set also checks that the screen has that DPI.
+// As it opens at the screen's DPI (which ORVANTHE_SCREEN_DPI names where set), then as it is
+// told that the DPI changed: the client area and every control at their twips, and a font
+// that grows with the DPI.
 TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
     EXPECT_EQ(textOf(window.hwnd()), windowCaption);
     HDC screen = GetDC(nullptr);
     const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    if (const char* expected = std::getenv("ORVANTHE_SCREEN_DPI")) {
-        ASSERT_EQ(screenDpi, std::atoi(expected));
-    }
+    const char* expected = std::getenv("ORVANTHE_SCREEN_DPI");
+    ASSERT_EQ(screenDpi, expected ? std::atoi(expected) : screenDpi);
     const LONG openingFont = fontHeight(control("Command12"));
     LONG fontAt96 = 0;
-    for (const int dpi : {0, 96, 144, 192, screenDpi}) {
+    for (const int dpi : {0, 96, 144, 192, screenDpi}) { // 0: as it opens
         SCOPED_TRACE(dpi);
-        RECT frame;
+        RECT frame, client;
         GetWindowRect(window.hwnd(), &frame);
-        if (dpi) {
-            // The top left Windows suggests; the size comes from the table.
+        if (dpi) { // Windows suggests where the window goes; its size comes from the table
             RECT suggested{frame.left + 8, frame.top + 16, frame.right, frame.bottom};
             SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
             GetWindowRect(window.hwnd(), &frame);
             EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
-        }
-        if (!dpi) { // the size the window asks for as the DPI changes, at this DPI
+        } else { // the size the window asks Windows for as a change comes, at its own DPI
             SIZE asked{};
-            EXPECT_TRUE(
-                SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, screenDpi, LPARAM(&asked)));
+            SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, screenDpi, LPARAM(&asked));
             EXPECT_EQ(std::pair(asked.cx, asked.cy),
                       std::pair(frame.right - frame.left, frame.bottom - frame.top));
         }
         const int at = dpi ? dpi : screenDpi;
         const auto pixels = [at](int twips) { return LONG(twipsToPixels(twips, at)); };
-        RECT client;
         GetClientRect(window.hwnd(), &client);
         EXPECT_EQ(std::pair(client.right, client.bottom),
                   std::pair(pixels(clientWidthTwips), pixels(clientHeightTwips)));
@@ -209,7 +203,7 @@ TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
                 std::tuple(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
                 std::tuple(pixels(entry.left), pixels(entry.top), pixels(entry.width),
                            pixels(entry.height)));
-            if (entry.kind <= ControlKind::Label) { // what draws text
+            if (entry.kind <= ControlKind::Label) { // the kinds that draw text
                 EXPECT_EQ(fontHeight(child), fontHeight(control("Command12")));
             }
         }
@@ -220,67 +214,49 @@ TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
     }
     EXPECT_EQ(fontHeight(control("Command12")), openingFont);
 }
-// The test above in a process of its own with the screen at each DPI (Wine reads the DPI
-// as a process starts).
+
+// The test above in a process of its own with the screen at each DPI: Wine reads the DPI as
+// a process starts. The last leaves the screen at its usual 96 DPI.
 TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
-    HKEY desktop = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr),
-              ERROR_SUCCESS);
-    DWORD before = 0, size = sizeof before;
-    const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
-                                      reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring commandLine =
-        L"\"" + std::wstring(self) + L"\" --gtest_filter=WindowTest.LaysOutAtTheScreensDpi*";
-    for (const DWORD dpi : {96, 144, 192}) {
-        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=*AtTheScreensDpi*";
+    for (const DWORD dpi : {144, 192, 96}) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
+                                  REG_DWORD, &dpi, sizeof dpi),
+                  ERROR_SUCCESS);
         SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", std::to_wstring(dpi).c_str());
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    nullptr, &startup, &process));
-        DWORD exitCode = STILL_ACTIVE;
+        DWORD status = STILL_ACTIVE;
         WaitForSingleObject(process.hProcess, 60'000);
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        EXPECT_EQ(exitCode, 0u) << dpi << " DPI";
+        GetExitCodeProcess(process.hProcess, &status);
+        EXPECT_EQ(status, 0u) << dpi << " DPI";
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
     SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", nullptr);
-    if (had) {
-        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before),
-                       sizeof before);
-    } else {
-        RegDeleteValueW(desktop, L"LogPixels");
-    }
-    RegCloseKey(desktop);
 }
 
-TEST_F(WindowTest, TooltipsTellWhatEachFieldAndButtonDoes) {
-    const HWND tooltip = window.tooltip();
-    ASSERT_NE(tooltip, nullptr);
-    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(controlHelp.size()));
-    for (const ControlHelp& help : controlHelp) {
-        SCOPED_TRACE(help.name);
+// The tooltip of every field and button, and the names screen readers give the fields.
+TEST_F(WindowTest, FieldsAndButtonsSayWhatTheyAre) {
+    ASSERT_EQ(SendMessageW(window.tooltip(), TTM_GETTOOLCOUNT, 0, 0), LRESULT(controlHelp.size()));
+    for (const auto& [name, help] : controlHelp) {
         wchar_t shown[80] = {};
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.hwnd = GetParent(control(help.name));
-        tool.uId = reinterpret_cast<UINT_PTR>(control(help.name));
+        tool.hwnd = GetParent(control(name));
+        tool.uId = UINT_PTR(control(name));
         tool.lpszText = shown;
-        ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, LPARAM(&tool)));
+        ASSERT_TRUE(SendMessageW(window.tooltip(), TTM_GETTOOLINFOW, 0, LPARAM(&tool))) << name;
         // Shown as the mouse rests on the control itself, with no help from the window.
         EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT(TTF_IDISHWND | TTF_SUBCLASS));
-        SendMessageW(tooltip, TTM_GETTEXTW, std::size(shown), LPARAM(&tool));
-        EXPECT_EQ(std::u16string_view(reinterpret_cast<const char16_t*>(shown)), help.text);
+        SendMessageW(window.tooltip(), TTM_GETTEXTW, std::size(shown), LPARAM(&tool));
+        EXPECT_EQ(reinterpret_cast<const char16_t*>(shown), help) << name;
     }
-}
-
-TEST_F(WindowTest, ScreenReadersNameEachFieldByItsLabel) {
     CoInitialize(nullptr);
     for (const auto& [label, field] : fieldLabels) {
         IAccessible* accessible = nullptr;
@@ -289,12 +265,10 @@ TEST_F(WindowTest, ScreenReadersNameEachFieldByItsLabel) {
                                              reinterpret_cast<void**>(&accessible)),
                   S_OK);
         VARIANT self{};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
+        self.vt = VT_I4; // and CHILDID_SELF
         BSTR name = nullptr;
         accessible->get_accName(self, &name);
-        EXPECT_EQ(std::u16string(name ? reinterpret_cast<const char16_t*>(name) : u""), text(label))
-            << field;
+        EXPECT_EQ(std::u16string(name ? reinterpret_cast<char16_t*>(name) : u""), text(label));
         SysFreeString(name);
         accessible->Release();
     }
