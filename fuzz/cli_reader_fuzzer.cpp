@@ -1,10 +1,11 @@
 // The command-line tool's reader (LinkTool::convertLines) on any bytes. The first byte picks
-// the form the tool writes; the rest is its standard input.
+// the form the tool writes and how many bytes each read of standard input gives; the rest is
+// its standard input.
 #include "cli/link_tool.h"
 #include "fuzz_support.h"
 #include "reference.h"
 
-#include <sstream>
+#include <algorithm>
 #include <vector>
 
 using namespace orvanthe;
@@ -26,6 +27,34 @@ std::vector<std::string_view> linesOf(std::string_view bytes) {
     }
     return lines;
 }
+
+// Standard streams in memory; each read gives at most `pieceSize` bytes, so that lines
+// arrive in pieces as from a pipe.
+class MemoryStreams final : public cli::StandardStreams {
+public:
+    MemoryStreams(std::string_view input, std::size_t pieceSize)
+        : input_(input), pieceSize_(pieceSize) {}
+
+    std::optional<std::size_t> read(std::span<char> buffer) override {
+        const std::size_t size = std::min({buffer.size(), pieceSize_, input_.size()});
+        std::copy_n(input_.begin(), size, buffer.begin());
+        input_.remove_prefix(size);
+        return size;
+    }
+    bool inputWaiting() override { return true; }
+    bool write(Out stream, std::string_view bytes) override {
+        (stream == Out::Output ? out : err).append(bytes);
+        return true;
+    }
+    std::string failure() override { return {}; }
+
+    std::string out;
+    std::string err;
+
+private:
+    std::string_view input_;
+    std::size_t pieceSize_;
+};
 
 bool isLink(std::string_view line, std::string_view scheme, std::string_view tail) {
     if (!line.starts_with(scheme) || !line.ends_with(tail)) {
@@ -51,16 +80,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::u16string shown(input.begin(), input.end()); // byte by byte, for messages
 
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::LinkTool tool(target, out, err);
-    const bool allValid = tool.convertLines(in);
+    MemoryStreams streams(input, 1 + data[0] / std::size(targets));
+    cli::LinkTool tool(target, streams);
+    const bool allValid = tool.convertLines() & tool.flush();
 
-    // What the tool should have read: each non-empty line without one CR at its end.
+    // What the tool should have read: each non-empty line without one CR at its end, and
+    // the first without a byte-order mark at its start.
     std::size_t valid = 0;
     std::size_t invalid = 0;
     for (std::string_view line : linesOf(input)) {
+        if (line.data() == input.data() && line.starts_with("\xEF\xBB\xBF")) {
+            line.remove_prefix(3);
+        }
         if (line.ends_with('\r')) {
             line.remove_suffix(1);
         }
@@ -69,9 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     require(allValid == (invalid == 0), "the tool's verdict on its input is wrong", shown);
-    require(linesOf(err.str()).size() == invalid, "not one message for each invalid line", shown);
+    require(linesOf(streams.err).size() == invalid, "not one message for each invalid line", shown);
 
-    const std::string written = out.str();
+    const std::string& written = streams.out;
     require(written.empty() || written.back() == '\n', "the last line written has no end", shown);
     const auto lines = linesOf(written);
     const bool all = target == cli::Target::All;

@@ -1,0 +1,162 @@
+// orvanthe-link.exe: the command-line tool on Windows. Its arguments arrive as UTF-16, never
+// through the ANSI code page. Standard input is UTF-8 from a file or a pipe, or what is typed
+// at a console, read as UTF-16; results go to a console as UTF-16 and to a file or a pipe as
+// UTF-8 without a byte-order mark, so that Chinese shows whatever the console's code page.
+#include "codec/utf8.h"
+#include "link_tool.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace {
+
+using orvanthe::decodeUtf8;
+using orvanthe::encodeUtf8;
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+
+std::u16string_view view(const wchar_t* text, std::size_t size) {
+    return {reinterpret_cast<const char16_t*>(text), size};
+}
+
+bool isConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+class WindowsStreams final : public orvanthe::cli::StandardStreams {
+public:
+    std::optional<std::size_t> read(std::span<char> buffer) override {
+        if (inputIsConsole_) {
+            return readConsole(buffer);
+        }
+        DWORD size = 0;
+        if (ReadFile(input_, buffer.data(), DWORD(std::min<std::size_t>(buffer.size(), MAXDWORD)),
+                     &size, nullptr)) {
+            return size;
+        }
+        error_ = GetLastError();
+        if (error_ == ERROR_BROKEN_PIPE) { // the writing end closed: the end of the input
+            return 0;
+        }
+        return std::nullopt;
+    }
+
+    bool inputWaiting() override {
+        if (inputIsConsole_) {
+            return false; // typed a line at a time: show each result before reading on
+        }
+        if (GetFileType(input_) != FILE_TYPE_PIPE) {
+            return true;
+        }
+        DWORD waiting = 0;
+        // A pipe that cannot be peeked at is closed or broken: a read returns at once.
+        return !PeekNamedPipe(input_, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
+    }
+
+    bool write(Out stream, std::string_view bytes) override {
+        const bool error = stream == Out::Error;
+        HANDLE handle = error ? errors_ : output_;
+        if (error ? errorIsConsole_ : outputIsConsole_) {
+            return writeConsole(handle, bytes);
+        }
+        while (!bytes.empty()) {
+            DWORD size = 0;
+            if (!WriteFile(handle, bytes.data(),
+                           DWORD(std::min<std::size_t>(bytes.size(), 1 << 20)), &size, nullptr)) {
+                error_ = GetLastError();
+                return false;
+            }
+            bytes.remove_prefix(size);
+        }
+        return true;
+    }
+
+    std::string failure() override {
+        wchar_t* text = nullptr;
+        const DWORD size =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string message = size ? encodeUtf8(view(text, size)) : std::string();
+        LocalFree(text);
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                    message.back() == ' ' || message.back() == '.')) {
+            message.pop_back();
+        }
+        return message + " (error " + std::to_string(error_) + ")";
+    }
+
+private:
+    // Typed text, as UTF-8. A line that begins with Ctrl+Z ends the input, as it does for
+    // the system's own tools.
+    std::optional<std::size_t> readConsole(std::span<char> buffer) {
+        // UTF-8 takes at most three bytes for each UTF-16 unit.
+        std::vector<wchar_t> units(std::max<std::size_t>(buffer.size() / 3, 2));
+        std::size_t size = 0;
+        if (carried_) { // the first half of a pair that the last read ended in
+            units[size++] = carried_;
+            carried_ = 0;
+        }
+        DWORD read = 0;
+        if (!ReadConsoleW(input_, units.data() + size, DWORD(units.size() - size), &read,
+                          nullptr)) {
+            error_ = GetLastError();
+            return std::nullopt;
+        }
+        size += read;
+        if (read == 0 || (atLineStart_ && units[0] == 0x1A)) {
+            return 0;
+        }
+        if (size > 0 && units[size - 1] >= 0xD800 && units[size - 1] <= 0xDBFF) {
+            carried_ = units[--size];
+        }
+        atLineStart_ = size > 0 && units[size - 1] == L'\n';
+        const std::string bytes = encodeUtf8(view(units.data(), size));
+        bytes.copy(buffer.data(), bytes.size());
+        return bytes.size();
+    }
+
+    bool writeConsole(HANDLE handle, std::string_view bytes) {
+        // What the tool writes is UTF-8 it made itself.
+        const std::u16string text =
+            decodeUtf8({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()})
+                .value_or(u"\uFFFD");
+        std::u16string_view rest = text;
+        while (!rest.empty()) {
+            // Old consoles take no more than some 64 KiB at once.
+            DWORD size = 0;
+            if (!WriteConsoleW(handle, rest.data(), DWORD(std::min<std::size_t>(rest.size(), 8192)),
+                               &size, nullptr)) {
+                error_ = GetLastError();
+                return false;
+            }
+            rest.remove_prefix(size);
+        }
+        return true;
+    }
+
+    HANDLE input_ = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE output_ = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE errors_ = GetStdHandle(STD_ERROR_HANDLE);
+    bool inputIsConsole_ = isConsole(input_);
+    bool outputIsConsole_ = isConsole(output_);
+    bool errorIsConsole_ = isConsole(errors_);
+    DWORD error_ = 0;
+    wchar_t carried_ = 0;
+    bool atLineStart_ = true;
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments;
+    for (int k = 1; k < argc; ++k) {
+        arguments.push_back(encodeUtf8(view(argv[k], std::wcslen(argv[k]))));
+    }
+    WindowsStreams streams;
+    return int(orvanthe::cli::runLinkTool(arguments, streams));
+}
