@@ -13,7 +13,6 @@
 
 namespace {
 
-using orvanthe::decodeUtf8;
 using orvanthe::encodeUtf8;
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
@@ -94,8 +93,9 @@ private:
     // Typed text, as UTF-8. A line that begins with Ctrl+Z ends the input, as it does for
     // the system's own tools.
     std::optional<std::size_t> readConsole(std::span<char> buffer) {
-        // UTF-8 takes at most three bytes for each UTF-16 unit.
-        std::vector<wchar_t> units(std::max<std::size_t>(buffer.size() / 3, 2));
+        // UTF-8 takes at most three bytes for each UTF-16 unit; a console gives no more
+        // than a few thousand units at once anyway.
+        std::vector<wchar_t> units(std::clamp<std::size_t>(buffer.size() / 3, 2, 4096));
         std::size_t size = 0;
         if (carried_) { // the first half of a pair that the last read ended in
             units[size++] = carried_;
@@ -121,20 +121,21 @@ private:
     }
 
     bool writeConsole(HANDLE handle, std::string_view bytes) {
-        // What the tool writes is UTF-8 it made itself.
-        const std::u16string text =
-            decodeUtf8({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()})
-                .value_or(u"\uFFFD");
-        std::u16string_view rest = text;
+        std::wstring text(bytes.size(), L'\0'); // never more units than bytes
+        text.resize(std::size_t(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
+                                                    text.data(), int(text.size()))));
+        std::wstring_view rest = text;
         while (!rest.empty()) {
-            // Old consoles take no more than some 64 KiB at once.
-            DWORD size = 0;
-            if (!WriteConsoleW(handle, rest.data(), DWORD(std::min<std::size_t>(rest.size(), 8192)),
-                               &size, nullptr)) {
+            // Old consoles take no more than some 64 KiB at once; a pair of surrogates is
+            // not split.
+            std::size_t size = std::min<std::size_t>(rest.size(), 8192);
+            size -= size < rest.size() && rest[size - 1] >= 0xD800 && rest[size - 1] <= 0xDBFF;
+            DWORD written = 0;
+            if (!WriteConsoleW(handle, rest.data(), DWORD(size), &written, nullptr)) {
                 error_ = GetLastError();
                 return false;
             }
-            rest.remove_prefix(size);
+            rest.remove_prefix(written);
         }
         return true;
     }
