@@ -3,6 +3,7 @@
 #include "codec/utf8.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <regex>
@@ -160,7 +161,8 @@ TEST(Cli, ReadAndWriteFailuresExitWithStatusThree) {
 // result of the first has come out, or else, after 20 s, a line that gives "late".
 TEST(Cli, EachResultAppearsWhileInputGoesOn) {
     const std::string out = testing::TempDir() + "cli_" + std::to_string(getpid()) + ".out";
-    const std::string lines = "{ echo qqdl://YQ==; n=0; until grep -qx a " + out +
+    std::remove(out.c_str()); // what an earlier run wrote
+    const std::string lines = "{ echo qqdl://YQ==; n=0; until grep -sqx a " + out +
                               " || [ $n -ge 200 ]; do sleep 0.1; n=$((n+1)); done; "
                               "[ $n -lt 200 ] || echo qqdl://bGF0ZQ==; echo qqdl://Yg==; }";
     // The tool's standard input is the pipe from those lines, not the file that run() gives.
