@@ -111,10 +111,13 @@ private:
         if (read == 0 || (atLineStart_ && units[0] == 0x1A)) {
             return 0;
         }
-        if (size > 0 && units[size - 1] >= 0xD800 && units[size - 1] <= 0xDBFF) {
+        if (units[size - 1] >= 0xD800 && units[size - 1] <= 0xDBFF) {
             carried_ = units[--size];
+            if (size == 0) { // nothing to give yet, and 0 would mean the end
+                return readConsole(buffer);
+            }
         }
-        atLineStart_ = size > 0 && units[size - 1] == L'\n';
+        atLineStart_ = units[size - 1] == L'\n';
         const std::string bytes = encodeUtf8(view(units.data(), size));
         bytes.copy(buffer.data(), bytes.size());
         return bytes.size();
