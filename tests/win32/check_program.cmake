@@ -1,6 +1,6 @@
-# Fails unless PROGRAM imports from Windows' own DLLs only, names itself in its version
-# resource, and carries the manifest that asks for version 6 of the common controls. With
-# IMPORTS_ONLY, the imports alone are checked.
+# Fails unless PROGRAM imports from Windows' own DLLs only, is large-address-aware, names
+# itself in its version resource, and carries the manifest that asks for version 6 of the
+# common controls. With WITHOUT_RESOURCES, the version resource and manifest are not looked for.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
@@ -15,7 +15,10 @@ foreach(import IN LISTS imports)
         message(FATAL_ERROR "${PROGRAM} needs ${dll}")
     endif()
 endforeach()
-if(IMPORTS_ONLY)
+if(NOT headers MATCHES "large address aware")
+    message(FATAL_ERROR "${PROGRAM} is not large-address-aware")
+endif()
+if(WITHOUT_RESOURCES)
     return()
 endif()
 
