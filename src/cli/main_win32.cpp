@@ -45,15 +45,16 @@ public:
     }
 
     bool inputWaiting() override {
-        if (inputIsConsole_) {
-            return false; // typed a line at a time: show each result before reading on
+        switch (GetFileType(input_)) {
+        case FILE_TYPE_DISK:
+            return true; // a file is there to be read
+        case FILE_TYPE_PIPE: {
+            DWORD waiting = 0;
+            return PeekNamedPipe(input_, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0;
         }
-        if (GetFileType(input_) != FILE_TYPE_PIPE) {
-            return true;
+        default:
+            return false; // a console, typed a line at a time: each result before reading on
         }
-        DWORD waiting = 0;
-        // A pipe that cannot be peeked at is closed or broken: a read returns at once.
-        return !PeekNamedPipe(input_, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
     }
 
     bool write(Out stream, std::string_view bytes) override {

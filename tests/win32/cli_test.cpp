@@ -5,6 +5,7 @@
 #include "codec/utf8.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 #include <windows.h>
 
 namespace {
@@ -41,16 +42,16 @@ struct Outcome {
 };
 
 // Runs the tool beside this suite with `arguments` (the table's hold no quote or backslash),
-// `input` in a file as standard input, and `out` (else a file of its own) as standard output.
+// `input` in a file (or `in`) as standard input, and `out` (else a file) as standard output.
 Outcome run(const std::vector<std::u16string>& arguments, const std::string& input = {},
-            HANDLE out = nullptr) {
+            HANDLE out = nullptr, HANDLE in = nullptr) {
     wchar_t path[MAX_PATH];
     std::wstring line(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     line = L"\"" + line.substr(0, line.find_last_of(L"\\/") + 1) + L"orvanthe-link.exe\"";
     for (const auto& argument : arguments) {
         line += L" \"" + std::wstring(argument.begin(), argument.end()) + L"\"";
     }
-    HANDLE files[] = {temporaryFile(L".in"), out ? out : temporaryFile(L".out"),
+    HANDLE files[] = {in ? in : temporaryFile(L".in"), out ? out : temporaryFile(L".out"),
                       temporaryFile(L".err")};
     DWORD size = 0;
     WriteFile(files[0], input.data(), DWORD(input.size()), &size, nullptr);
@@ -73,7 +74,7 @@ Outcome run(const std::vector<std::u16string>& arguments, const std::string& inp
     result.out = out ? "" : readAll(files[1]);
     result.err = readAll(files[2]);
     for (HANDLE file : files) {
-        CloseHandle(file != out ? file : nullptr);
+        CloseHandle(file != out && file != in ? file : nullptr);
     }
     return result;
 }
@@ -107,6 +108,28 @@ TEST(WindowsCli, AClosedPipeIsAFailureToWrite) {
     CloseHandle(write);
     EXPECT_EQ(result.status, 3u);
     EXPECT_NE(result.err, "");
+}
+
+// Through pipes, the result of a line comes out before the input ends.
+TEST(WindowsCli, EachResultAppearsWhileInputGoesOn) {
+    HANDLE inRead, inWrite, outRead, outWrite;
+    ASSERT_TRUE(CreatePipe(&inRead, &inWrite, &inherited, 0) &&
+                CreatePipe(&outRead, &outWrite, &inherited, 0));
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    std::thread tool([&] { run({u"--to=http"}, {}, outWrite, inRead); });
+    DWORD size = 0;
+    DWORD waiting = 0;
+    WriteFile(inWrite, "qqdl://YQ==\r\n", 13, &size, nullptr);
+    for (int k = 0; k < 200 && waiting == 0; ++k) { // 20 s at most
+        Sleep(PeekNamedPipe(outRead, nullptr, 0, nullptr, &waiting, nullptr) && waiting ? 0 : 100);
+    }
+    EXPECT_EQ(waiting, 2u) << "no result before the input ends";
+    CloseHandle(inWrite);
+    tool.join();
+    for (HANDLE pipe : {inRead, outRead, outWrite}) {
+        CloseHandle(pipe);
+    }
 }
 
 } // namespace
