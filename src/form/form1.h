@@ -85,7 +85,8 @@ private:
 };
 
 // The visible field that `input` belongs in: the link field whose scheme its first
-// characters other than white space are (in any case), or else the http address field.
+// characters other than white space are (in any case, its ":" and "/" maybe escaped as in
+// "thunder%3A%2F%2F"), or else the http address field.
 FieldId fieldOfInput(std::u16string_view input);
 
 } // namespace orvanthe
