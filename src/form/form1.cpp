@@ -170,6 +170,22 @@ void qqdlAddress(std::u16string_view link, Field& xf) {
     xf.assign(codec.Base64Decode(xf.text()));
 }
 
+using AddressOf = void (*)(std::u16string_view, Field&);
+
+// How the link of the visible field `id` is taken apart; nothing for the http address.
+AddressOf addressOfLinkIn(FieldId id) {
+    switch (id) {
+    case FieldId::Text2:
+        return thunderAddress;
+    case FieldId::Text3:
+        return flashgetAddress;
+    case FieldId::Text4:
+        return qqdlAddress;
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 Form1::Form1(Clipboard& clipboard)
@@ -185,10 +201,24 @@ void Form1::run(CommandId command) {
     (this->*commands[std::size_t(command)])();
 }
 
-void Form1::fill(FieldId id, std::u16string_view text) {
-    at(id).assign(text);
+bool Form1::fill(FieldId id, std::u16string_view pasted) {
+    at(id).assign(pasted);
     takeApart(id);
     Command12();
+
+    // A link rebuilt from an address with characters the code page lacks names another
+    // address (with "?" in their place); the link the user gave is kept instead.
+    const AddressOf addressOf = addressOfLinkIn(id);
+    if (!addressOf) {
+        return false;
+    }
+    Field rebuilt;
+    addressOf(text(id), rebuilt);
+    if (rebuilt.text() == text(FieldId::Text1)) {
+        return false;
+    }
+    at(id).assign(pasted);
+    return true;
 }
 
 void Form1::takeApart(FieldId id) {

@@ -54,9 +54,11 @@ public:
 
     void run(CommandId command);
 
-    // What a paste of `text` into the visible field `id` does: the field takes the text,
-    // a link is taken apart into the http address, and all four forms are filled in.
-    void fill(FieldId id, std::u16string_view text);
+    // What a paste of `pasted` into the visible field `id` does: the field takes the text,
+    // a link is taken apart into the http address, and all four forms are filled in. Where
+    // the link rebuilt in a link field `id` would not take apart to that address, the field
+    // keeps the pasted text instead, and the result is true. `pasted` is no field's text.
+    bool fill(FieldId id, std::u16string_view pasted);
 
     // Takes the link in the link field `id` apart into the http address, as its button
     // does; the http address field has nothing to take apart.
