@@ -1,9 +1,11 @@
 #include "link_tool.h"
 
+#include "codec/code_page.h"
 #include "codec/utf8.h"
 
 #include <istream>
 #include <ostream>
+#include <utility>
 
 namespace orvanthe::cli {
 
@@ -37,13 +39,15 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
         return false;
     }
 
-    // A link goes where its scheme says and is taken apart as that field's button does;
-    // anything else is an address typed into the http field.
+    // A link goes where its scheme says, anything else is an address typed into the http
+    // field, and either is pasted there as in the window; the address alone needs no links.
     const FieldId field = fieldOfInput(*text);
-    form_.setText(field, *text);
-    form_.takeApart(field);
-    if (target_ != Target::Http) {
-        form_.run(CommandId::Command12);
+    bool keptPasted = false;
+    if (target_ == Target::Http) {
+        form_.setText(field, *text);
+        form_.takeApart(field);
+    } else {
+        keptPasted = form_.fill(field, *text);
     }
 
     if (target_ != Target::All) {
@@ -58,7 +62,24 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
         }
     }
     firstResult_ = false;
-    return true;
+    return namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number) == 0;
+}
+
+int LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number) {
+    if (target_ == Target::Http || CodePage::ansi().holds(form_.text(FieldId::Text1))) {
+        return 0;
+    }
+    constexpr std::pair<FieldId, std::string_view> links[] = {
+        {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
+    int named = 0;
+    for (const auto& [link, name] : links) {
+        if (link != kept && (target_ == Target::All || FieldId(target_) == link)) {
+            err_ << "orvanthe-link: " << kind << ' ' << number << ": the " << name
+                 << " link has \"?\" for characters the code page lacks\n";
+            ++named;
+        }
+    }
+    return named;
 }
 
 bool LinkTool::convertLines(std::istream& in) {

@@ -26,7 +26,10 @@ public:
     LinkTool(Target target, std::ostream& out, std::ostream& err);
 
     // Converts one input given as UTF-8 bytes. Input that is not valid UTF-8 is reported on
-    // the error stream by `kind` and `number` ("line 7"), skipped, and gives false.
+    // the error stream by `kind` and `number` ("line 7"), skipped, and gives false. A link
+    // written with "?" for characters of its address that the code page lacks is written,
+    // named the same way, and gives false; a pasted link that would so change is written
+    // as it was given, as the window keeps it.
     bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
     // Converts each line of `in` (LF or CR LF line ends), skipping empty lines. False when
@@ -42,6 +45,11 @@ private:
     };
 
     void write(FieldId field);
+
+    // Names each link just written that has "?" for characters of the address that the code
+    // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
+    // Gives their number.
+    int namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
     std::ostream& out_;

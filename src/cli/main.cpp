@@ -22,7 +22,9 @@ are written in UTF-8, one a line; CR and LF inside a result are written as %0D a
   --           all that follows is TEXT, even what begins with "-"
 
 Exit status: 0 when every input converted, 1 when an input was not valid UTF-8 (it is
-named on standard error and skipped), 2 for a usage error.
+named on standard error and skipped) or a link written has "?" for characters of its
+address that the ANSI code page lacks (it is named on standard error; a link given as
+input that would so change is written as it was given), 2 for a usage error.
 )";
 
 int usageError(std::string_view message) {
