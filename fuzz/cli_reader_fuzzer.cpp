@@ -4,6 +4,7 @@
 #include "fuzz_support.h"
 #include "reference.h"
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -57,48 +58,78 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cli::LinkTool tool(target, out, err);
     const bool allValid = tool.convertLines(in);
 
-    // What the tool should have read: each non-empty line without one CR at its end.
-    std::size_t valid = 0;
+    // What the tool should have read: each non-empty line without one CR at its end; the
+    // valid ones as text, with their numbers.
+    std::vector<std::pair<std::u16string, std::size_t>> texts;
     std::size_t invalid = 0;
+    std::size_t number = 0;
     for (std::string_view line : linesOf(input)) {
+        ++number;
         if (line.ends_with('\r')) {
             line.remove_suffix(1);
         }
-        if (!line.empty()) {
-            ++(referenceUtf8(line) ? valid : invalid);
+        if (const auto text = referenceUtf8(line); text && !line.empty()) {
+            texts.emplace_back(*text, number);
+        } else {
+            invalid += !line.empty();
         }
     }
-    require(allValid == (invalid == 0), "the tool's verdict on its input is wrong", shown);
-    require(linesOf(err.str()).size() == invalid, "not one message for each invalid line", shown);
+    const std::string messages = err.str();
+    require(allValid == messages.empty(), "the tool's verdict on its input is wrong", shown);
+    std::size_t messagesOfInvalid = 0;
+    for (const auto message : linesOf(messages)) {
+        messagesOfInvalid += message.ends_with("not valid UTF-8; skipped");
+    }
+    require(messagesOfInvalid == invalid, "not one message for each invalid line", shown);
 
     const std::string written = out.str();
     require(written.empty() || written.back() == '\n', "the last line written has no end", shown);
     const auto lines = linesOf(written);
     const bool all = target == cli::Target::All;
+    const std::size_t valid = texts.size();
     require(lines.size() == (all ? (valid == 0 ? 0 : 5 * valid - 1) : valid),
             "not the expected number of lines written", shown);
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string_view line = lines[k];
         const std::size_t role = all ? k % 5 : std::size_t(target);
+        // A link whose rebuilt form would name another address is written as it was given.
+        const bool given = role == std::size_t(fieldOfInput(texts[all ? k / 5 : k].first));
         require(referenceUtf8(line).has_value(), "a line written is not UTF-8", shown);
-        require(role != 1 || isLink(line, "thunder://", ""), "not a thunder link", shown);
-        require(role != 2 || isLink(line, "flashget://", "&velkaron777"), "not a flashget link",
-                shown);
-        require(role != 3 || isLink(line, "qqdl://", ""), "not a qqdl link", shown);
+        require(role != 1 || given || isLink(line, "thunder://", ""), "not a thunder link", shown);
+        require(role != 2 || given || isLink(line, "flashget://", "&velkaron777"),
+                "not a flashget link", shown);
+        require(role != 3 || given || isLink(line, "qqdl://", ""), "not a qqdl link", shown);
         require(role != 4 || line.empty(), "inputs not separated by an empty line", shown);
     }
 
     // The four lines of one input agree: the links are those of the address, wherever the
-    // address line shows the address itself (no "%" that might stand for CR or LF).
+    // address line shows the address itself (no "%" that might stand for CR or LF), but for
+    // the input's own link where its rebuilt form would not do. Each link written with "?"
+    // for a character of the address is named.
     for (std::size_t k = 0; all && k + 3 < lines.size(); k += 5) {
         if (lines[k].find('%') != std::string_view::npos) {
             continue;
         }
-        const auto links = referenceLinks(*referenceUtf8(lines[k]));
+        const std::u16string address = *referenceUtf8(lines[k]);
+        const auto links = referenceLinks(address);
+        const auto& [text, line] = texts[k / 5];
+        const std::string bytes = test::referenceBytes(address);
+        const bool lacking = std::count(bytes.begin(), bytes.end(), '?') !=
+                             std::count(address.begin(), address.end(), u'?');
+        std::size_t rebuilt = 0;
         for (std::size_t n = 0; n < 3; ++n) {
-            require(lines[k + 1 + n] == std::string(links[n].begin(), links[n].end()),
+            const bool same = lines[k + 1 + n] == std::string(links[n].begin(), links[n].end());
+            require(same || std::size_t(fieldOfInput(text)) == n + 1,
                     "a link written is not that of the address written", shown);
+            rebuilt += same;
         }
+        const std::string named = "orvanthe-link: line " + std::to_string(line) + ": ";
+        std::size_t messagesOfLine = 0;
+        for (const auto message : linesOf(messages)) {
+            messagesOfLine += message.starts_with(named);
+        }
+        require(messagesOfLine == (lacking ? rebuilt : 0),
+                "not one message for each link written with \"?\"", shown);
     }
     return 0;
 }

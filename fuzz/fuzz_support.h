@@ -54,8 +54,11 @@ std::array<std::u16string, 3> referenceLinks(std::u16string_view address);
 // No field holds NUL.
 void requireFieldRule(const Form1& form, std::u16string_view input);
 
-// Text2, Text3 and Text4 are exactly the three links of Text1 (Base64 by the reference).
-void requireLinksOfAddress(const Form1& form, std::u16string_view input);
+// Text2, Text3 and Text4 are exactly the three links of Text1 (Base64 by the reference),
+// but for the link field `pasted` after a paste of `input`: where its link would not give
+// Text1 back, it holds what was pasted instead.
+void requireLinksOfAddress(const Form1& form, std::u16string_view input,
+                           FieldId pasted = FieldId::Text1);
 
 // Puts `address` (code page characters, no NUL) into the http field by a paste, then pastes
 // each of its links and requires the address back: unchanged, or as the UTF-8 reading of its

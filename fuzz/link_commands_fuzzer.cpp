@@ -32,15 +32,33 @@ char16_t asciiLower(char16_t c) {
 }
 
 // The address in `link` worked out the plain way, one step after the other: white space off
-// both ends, every copy of the scheme (in any case) removed by trying each position, the
-// tail cut, the body decoded by the reference up to its first NUL, the wrapper taken off.
+// both ends, the escapes of ":", "/", "+", "=" and "&" read, every copy of the scheme (in any
+// case) removed by trying each position and each space behind the first copy read as "+",
+// the tail cut, the body decoded by the reference up to its first NUL, the wrapper taken off.
 std::u16string plainAddress(const Conversion& conversion, std::u16string_view link) {
-    constexpr std::u16string_view space = u" \t\r\n\u00A0\u3000";
+    constexpr std::u16string_view space = u" \t\r\n\u00A0\u3000\uFEFF\u200B";
     const std::size_t first = std::min(link.find_first_not_of(space), link.size());
     link = link.substr(first, link.find_last_not_of(space) + 1 - first);
 
+    constexpr std::u16string_view escapes[] = {u"%3a:", u"%2f/", u"%2b+", u"%3d=", u"%26&"};
+    std::u16string unescaped;
+    for (std::size_t i = 0; i < link.size();) {
+        const auto escape = std::find_if(std::begin(escapes), std::end(escapes), [&](auto e) {
+            return link.size() - i >= 3 && link[i] == u'%' && link[i + 1] == e[1] &&
+                   asciiLower(link[i + 2]) == e[2];
+        });
+        if (escape != std::end(escapes)) {
+            unescaped.push_back((*escape)[3]);
+            i += 3;
+        } else {
+            unescaped.push_back(link[i++]);
+        }
+    }
+    link = unescaped;
+
     const std::u16string_view scheme = conversion.scheme;
     std::u16string body;
+    bool behindScheme = false;
     for (std::size_t i = 0; i < link.size();) {
         const bool match =
             link.size() - i >= scheme.size() &&
@@ -48,8 +66,10 @@ std::u16string plainAddress(const Conversion& conversion, std::u16string_view li
                        [](char16_t a, char16_t b) { return a == asciiLower(b); });
         if (match) {
             i += scheme.size();
+            behindScheme = true;
         } else {
-            body.push_back(link[i++]);
+            body.push_back(behindScheme && link[i] == u' ' ? u'+' : link[i]);
+            ++i;
         }
     }
     if (conversion.tail) {
@@ -96,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // White space around a link is no part of it.
         Form1 spaced(clipboard);
-        spaced.setText(link, u" \t\u3000" + form.text(link) + u"\r\n\u00A0");
+        spaced.setText(link, u" \t\u3000\uFEFF" + form.text(link) + u"\r\n\u00A0\u200B");
         spaced.run(command);
         require(spaced.text(FieldId::Text1) == form.text(FieldId::Text1),
                 "white space around a link changed its address", input);

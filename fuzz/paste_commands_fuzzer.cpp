@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     requireFieldRule(form, input);
-    requireLinksOfAddress(form, input);
+    requireLinksOfAddress(form, input, FieldId(pasted));
     if (pasted == 0) {
         require(form.text(FieldId::Text1) == input.substr(0, input.find(u'\0')),
                 "a pasted address changed", input);
