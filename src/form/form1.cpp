@@ -207,9 +207,10 @@ bool Form1::fill(FieldId id, std::u16string_view pasted) {
     Command12();
 
     // A link rebuilt from an address with characters the code page lacks names another
-    // address (with "?" in their place); the link the user gave is kept instead.
+    // address (with "?" in their place); the link the user gave is kept instead. A link
+    // rebuilt as it was pasted, the usual case, takes apart alike without a look.
     const AddressOf addressOf = addressOfLinkIn(id);
-    if (!addressOf) {
+    if (!addressOf || text(id) == trimmed(pasted)) {
         return false;
     }
     Field rebuilt;
