@@ -88,7 +88,6 @@ std::u16string unescapedLink(std::u16string_view text) {
             result.append(text.substr(copied, at - copied));
             result.push_back(reserved);
             copied = at + 3;
-            at += 2;
         }
     }
     result.append(text.substr(copied));
