@@ -62,24 +62,25 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
         }
     }
     firstResult_ = false;
-    return namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number) == 0;
+    return namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number);
 }
 
-int LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number) {
+bool LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind,
+                                           std::size_t number) {
     if (target_ == Target::Http || CodePage::ansi().holds(form_.text(FieldId::Text1))) {
-        return 0;
+        return true;
     }
     constexpr std::pair<FieldId, std::string_view> links[] = {
         {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
-    int named = 0;
+    bool none = true;
     for (const auto& [link, name] : links) {
         if (link != kept && (target_ == Target::All || FieldId(target_) == link)) {
             err_ << "orvanthe-link: " << kind << ' ' << number << ": the " << name
                  << " link has \"?\" for characters the code page lacks\n";
-            ++named;
+            none = false;
         }
     }
-    return named;
+    return none;
 }
 
 bool LinkTool::convertLines(std::istream& in) {

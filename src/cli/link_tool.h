@@ -48,8 +48,8 @@ private:
 
     // Names each link just written that has "?" for characters of the address that the code
     // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
-    // Gives their number.
-    int namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
+    // Gives true when there was none to name.
+    bool namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
     std::ostream& out_;
