@@ -99,6 +99,9 @@ TEST(Form, EveryInputGoesToItsFieldAndGivesItsAddress) {
         clipboard.content = input;
         pasted.run(pastes[std::size_t(k)]);
         EXPECT_EQ(pasted.text(FieldId::Text1), row.cells[1]);
+        if (row.cells.size() > 2) {
+            EXPECT_EQ(visible(pasted), Visible(row.cells.begin() + 1, row.cells.begin() + 5));
+        }
         Form1 typed(clipboard);
         typed.setText(shown[k], input);
         typed.run(converts[std::size_t(k)]);

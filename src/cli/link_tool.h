@@ -65,7 +65,9 @@ public:
 
     // Converts one input given as UTF-8 bytes. An input that is not valid UTF-8 or that does
     // not fit in memory is reported on standard error by `kind` and `number` ("line 7"),
-    // skipped, and gives false.
+    // skipped, and gives false. A link written with "?" for characters of its address that
+    // the code page lacks is written, named the same way, and gives false; a pasted link
+    // that would so change is written as it was given, as the window keeps it.
     bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
     // Converts each line of standard input (LF or CR LF line ends, a UTF-8 byte-order mark
@@ -92,6 +94,11 @@ private:
     void write(FieldId field);
     void report(std::string_view message);
     void fail(std::string_view what);
+
+    // Names each link just written that has "?" for characters of the address that the code
+    // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
+    // Gives true when there was none to name.
+    bool namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
     StandardStreams& streams_;
