@@ -4,6 +4,7 @@
 #include "shell/control_table.h"
 #include "shell/qt/chinese_font.h"
 #include "shell/qt/form1_window.h"
+#include "shell/qt/start_up.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -251,6 +252,30 @@ private slots:
                      expected[k] == typed[k] ? typed[k].size() : 0);
         }
         expectWidgetsInStep();
+    }
+
+    // The window as the command line opens it; an option it does not honour opens none.
+    void commandLineFillsTheWindow_data() {
+        QTest::addColumn<QStringList>("arguments"); // after the program's name
+        QTest::addColumn<QStringList>("expected");  // Text1 - Text4; none without a window
+        const QStringList links = {address, thunder, flashget, qqdl};
+        for (const QString& link : links) {
+            QTest::newRow(qPrintable(link)) << QStringList{link} << links;
+        }
+        QTest::newRow("no argument") << QStringList{} << QStringList{"", "", "", ""};
+        QTest::newRow("options after a link") << QStringList{thunder, "--unregister"} << links;
+        for (const char* option : {"--register", "--bogus", "-"}) {
+            QTest::newRow(option) << QStringList{option} << QStringList{};
+        }
+        QTest::newRow("option before a link") << QStringList{"--bogus", thunder} << QStringList{};
+    }
+
+    void commandLineFillsTheWindow() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        window = openForm1(QStringList{"orvanthe"} + arguments);
+        QCOMPARE(window ? shown() : QStringList{}, expected);
+        QCOMPARE(clipboard()->text(), QString());
     }
 
     void nulEndsWhatAFieldTakes() {

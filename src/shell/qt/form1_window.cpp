@@ -141,6 +141,11 @@ void Form1Window::edited(FieldId id, const QString& text) {
     shownRevisions_[std::size_t(id)] = field.revision();
 }
 
+void Form1Window::fill(FieldId id, std::u16string_view text) {
+    form_.fill(id, text);
+    showChangedFields();
+}
+
 void Form1Window::run(CommandId command) {
     form_.run(command);
     showChangedFields();

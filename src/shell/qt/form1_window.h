@@ -24,6 +24,9 @@ public:
 
     const Form1& form() const { return form_; }
 
+    // What a paste of `text` into the visible field `id` does, without the clipboard.
+    void fill(FieldId id, std::u16string_view text);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
