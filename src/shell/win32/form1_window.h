@@ -32,6 +32,13 @@ public:
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
 
+    // What a paste of `text` into the visible field `id` does, without the clipboard; the
+    // window, once created, shows it.
+    void fill(FieldId id, std::u16string_view text) {
+        form_.fill(id, text);
+        showChangedFields();
+    }
+
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
