@@ -24,21 +24,6 @@ struct StartRequest {
 // program as an argument written by a web page, which may hold quotes to break out of its
 // own and smuggle options in. So an option counts only as the one and only argument, and
 // when the first argument is no option it is the text, whatever follows it.
-constexpr StartRequest startRequest(std::span<const std::u16string_view> arguments) {
-    if (arguments.empty()) {
-        return {StartKind::Window, {}};
-    }
-    const std::u16string_view first = arguments.front();
-    if (!first.starts_with(u'-')) {
-        return {StartKind::Text, first};
-    }
-    if (arguments.size() == 1 && first == u"--register") {
-        return {StartKind::Register, {}};
-    }
-    if (arguments.size() == 1 && first == u"--unregister") {
-        return {StartKind::Unregister, {}};
-    }
-    return {StartKind::Usage, {}};
-}
+StartRequest startRequest(std::span<const std::u16string_view> arguments);
 
 } // namespace orvanthe
