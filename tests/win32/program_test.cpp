@@ -204,62 +204,53 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
-using Edits = std::vector<std::pair<LONG, HWND>>; // each with its top
-
 BOOL CALLBACK collectEdit(HWND child, LPARAM edits) {
     wchar_t name[8];
     RECT place;
     if (GetClassNameW(child, name, 8) && std::wstring_view(name) == L"Edit" &&
         GetWindowRect(child, &place)) {
-        reinterpret_cast<Edits*>(edits)->emplace_back(place.top, child);
+        reinterpret_cast<std::map<LONG, HWND>*>(edits)->emplace(place.top, child);
     }
     return TRUE;
 }
 
-// What the program showed in a run: its message box's text, or its window's four fields
-// (the edits from the top; the work fields lie below them).
-struct Shown {
-    DWORD status = STILL_ACTIVE;
-    std::wstring message;
-    std::vector<std::wstring> fields;
-};
-
-Shown run(std::wstring commandLine) {
+// Runs `commandLine` and closes what it shows: its status, its message box's text, and its
+// window's four fields (its edits from the top; the work fields lie below them).
+std::tuple<DWORD, std::wstring, std::vector<std::wstring>> run(std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    Shown shown;
+    DWORD status = STILL_ACTIVE;
+    std::wstring message;
+    std::vector<std::wstring> fields;
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return shown;
+        return {};
     }
     for (int wait = 0; wait < 200 && WaitForSingleObject(process.hProcess, 50); ++wait) {
         const HWND box = FindWindowW(L"#32770", L"Orvanthe");
         const HWND window = FindWindowW(nullptr, L"Orvanthe 0.1   QV40216");
-        if (IsWindowVisible(box) && shown.message.empty()) {
-            shown.message = textOf(GetDlgItem(box, 0xFFFF));
+        if (IsWindowVisible(box) && message.empty()) {
+            message = textOf(GetDlgItem(box, 0xFFFF));
         }
-        Edits edits;
-        if (IsWindowVisible(window) && shown.fields.empty()) {
+        std::map<LONG, HWND> edits;
+        if (IsWindowVisible(window) && fields.empty()) {
             EnumChildWindows(window, collectEdit, LPARAM(&edits));
         }
-        std::ranges::sort(edits);
-        for (std::size_t k = 0; k < std::min<std::size_t>(edits.size(), 4); ++k) {
-            shown.fields.push_back(textOf(edits[k].second));
+        for (auto edit = edits.begin(); edit != edits.end() && fields.size() < 4; ++edit) {
+            fields.push_back(textOf(edit->second));
         }
-        for (const HWND shownWindow : {box, window}) {
-            if (IsWindowVisible(shownWindow)) {
-                PostMessageW(shownWindow, WM_CLOSE, 0, 0);
+        for (const HWND shown : {box, window}) {
+            if (IsWindowVisible(shown)) {
+                PostMessageW(shown, WM_CLOSE, 0, 0);
             }
         }
     }
-    GetExitCodeProcess(process.hProcess, &shown.status);
-    if (shown.status == STILL_ACTIVE) {
-        TerminateProcess(process.hProcess, 1);
-    }
+    GetExitCodeProcess(process.hProcess, &status);
+    TerminateProcess(process.hProcess, 1); // should it still run
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return shown;
+    return {status, message, fields};
 }
 
 constexpr const wchar_t* schemes[] = {L"thunder", L"flashget", L"qqdl"};
@@ -276,15 +267,15 @@ std::wstring dump(HKEY root, const std::wstring& path) {
     }
     std::wstring text = path + L"\n";
     wchar_t name[256];
-    BYTE data[2048];
+    wchar_t data[1024];
     for (DWORD k = 0, length = 256, type, size = sizeof data;
-         RegEnumValueW(key, k, name, &length, nullptr, &type, data, &size) == ERROR_SUCCESS;
+         RegEnumValueW(key, k, name, &length, nullptr, &type, LPBYTE(data), &size) == 0;
          ++k, length = 256, size = sizeof data) {
-        const std::wstring value(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t));
-        text += std::wstring(name) + L"=" + std::to_wstring(type) + L":" + value.c_str() + L"\n";
+        text += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
+                std::wstring(data, size / sizeof(wchar_t)).c_str() + L"\n";
     }
     for (DWORD k = 0, length = 256;
-         RegEnumKeyExW(key, k, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         RegEnumKeyExW(key, k, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
          ++k, length = 256) {
         text += dump(root, path + L"\\" + name);
     }
@@ -292,6 +283,7 @@ std::wstring dump(HKEY root, const std::wstring& path) {
     return text;
 }
 
+// The three schemes' keys, the current user's and then the machine's.
 std::wstring registry() {
     std::wstring text;
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
@@ -302,30 +294,10 @@ std::wstring registry() {
     return text;
 }
 
-void setCommand(HKEY root, const wchar_t* scheme, const std::wstring& command) {
-    const std::wstring key = classesKey(scheme) + L"\\shell\\open\\command";
-    ASSERT_EQ(RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, command.c_str(),
-                              DWORD((command.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
-
-const std::wstring program = L"\"" + programPath() + L"\"";
-
-TEST(Program, AnOptionIsHonouredOnlyAlone) {
-    for (const wchar_t* arguments : {L"--bogus", L"--register thunder://x"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
-        const std::wstring before = registry();
-        const Shown shown = run(program + L" " + arguments);
-        EXPECT_EQ(shown.status, 2u);
-        EXPECT_NE(shown.message.find(L"--unregister"), std::wstring::npos) << "the usage";
-        EXPECT_TRUE(shown.fields.empty());
-        EXPECT_EQ(registry(), before);
-    }
-}
-
 // --register takes the schemes that no other program holds, for this user or the machine;
 // the command it stores opens the window with any link, options smuggled in or not; and
-// --unregister takes away exactly what it wrote.
+// --unregister takes away exactly what it wrote. An option among other arguments does
+// nothing but show the usage.
 TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         for (const wchar_t* scheme : schemes) {
@@ -333,16 +305,27 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
         }
     }
     const std::wstring other = LR"("C:\other\downloader.exe" "%1")";
-    setCommand(HKEY_CURRENT_USER, L"flashget", other);
-    setCommand(HKEY_LOCAL_MACHINE, L"qqdl", other);
+    for (const auto& [root, scheme] :
+         {std::pair(HKEY_CURRENT_USER, L"flashget"), std::pair(HKEY_LOCAL_MACHINE, L"qqdl")}) {
+        RegSetKeyValueW(root, (classesKey(scheme) + L"\\shell\\open\\command").c_str(), nullptr,
+                        REG_SZ, other.c_str(), DWORD((other.size() + 1) * sizeof(wchar_t)));
+    }
     const std::wstring before = registry();
+    const std::wstring program = L"\"" + programPath() + L"\"";
+    for (const wchar_t* wrong : {L" --bogus", L" --register thunder://x"}) {
+        const auto [status, usage, fields] = run(program + wrong);
+        EXPECT_EQ(std::tuple(status, usage.find(L"--unregister") != std::wstring::npos,
+                             fields.size(), registry()),
+                  std::tuple(2u, true, 0u, before))
+            << wrong;
+    }
 
-    Shown shown = run(program + L" --register");
-    EXPECT_EQ(shown.status, 1u);
+    const auto [status, message, fields] = run(program + L" --register");
+    EXPECT_EQ(status, 1u);
     for (const std::wstring held : {L"flashget", L"qqdl"}) {
-        EXPECT_NE(shown.message.find(held + L" 链接：由另一程序打开，未作更改（" + other),
+        EXPECT_NE(message.find(held + L" 链接：由另一程序打开，未作更改（" + other),
                   std::wstring::npos)
-            << shown.message;
+            << message;
     }
     const std::wstring thunder = classesKey(L"thunder");
     const std::wstring written = thunder + L"\n=1:URL:thunder Protocol\nURL Protocol=1:\n" +
@@ -351,34 +334,27 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
                                  L"\\shell\\open\\command\n=1:" + program + L" \"%1\"\n";
     ASSERT_EQ(registry(), written + before);
 
-    const auto runStored = [&thunder](const std::wstring& link) {
-        std::wstring command(1024, L'\0');
-        DWORD bytes = DWORD(command.size() * sizeof(wchar_t));
-        RegGetValueW(HKEY_CURRENT_USER, (thunder + L"\\shell\\open\\command").c_str(), nullptr,
-                     RRF_RT_REG_SZ, nullptr, command.data(), &bytes);
-        command.resize(bytes / sizeof(wchar_t) - 1);
-        return run(command.replace(command.find(L"%1"), 2, link));
+    // The stored command, with a link in place of %1.
+    const auto stored = [&program](const std::wstring& link) {
+        return run(program + L" \"" + link + L"\"");
     };
     const std::vector<std::wstring> forms = {
         L"http://a.b/c.zip", L"thunder://QUFodHRwOi8vYS5iL2MuemlwWlo=",
         L"flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIvYy56aXBbRkxBU0hHRVRd&velkaron777",
         L"qqdl://aHR0cDovL2EuYi9jLnppcA=="};
     for (const std::wstring& form : forms) {
-        shown = runStored(form);
-        EXPECT_EQ(std::tuple(shown.status, shown.fields), std::tuple(0u, forms)) << form;
+        EXPECT_EQ(stored(form), std::tuple(0u, L"", forms)) << form;
     }
-
-    // With qqdl free, a smuggled --register would show as much as a smuggled --unregister.
+    // With qqdl free, a smuggled --register would show as plainly as a smuggled --unregister.
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, classesKey(L"qqdl").c_str());
     const std::wstring held = registry();
     for (const std::wstring option : {L"--register", L"--unregister"}) {
-        shown = runStored(L"thunder://x\" " + option + L" \"");
-        EXPECT_EQ(std::tuple(shown.status, shown.fields.size(), shown.message),
-                  std::tuple(0u, 4u, std::wstring()));
-        EXPECT_EQ(registry(), held) << option;
+        const auto [opened, said, shown] = stored(L"thunder://x\" " + option + L" \"");
+        EXPECT_EQ(std::tuple(opened, said, shown.size(), registry()), std::tuple(0u, L"", 4u, held))
+            << option;
     }
 
-    EXPECT_EQ(run(program + L" --unregister").status, 0u);
+    EXPECT_EQ(std::get<0>(run(program + L" --unregister")), 0u);
     EXPECT_EQ(registry(), held.substr(written.size()));
     RegDeleteTreeW(HKEY_CURRENT_USER, classesKey(L"flashget").c_str());
 }
