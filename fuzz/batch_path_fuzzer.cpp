@@ -4,10 +4,10 @@
 // flashget or qqdl link, so that the bytes behind a body are fuzzed directly.
 #include "cli/link_tool.h"
 #include "reference.h"
+#include "string_streams.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 using namespace orvanthe;
 
@@ -30,19 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input = links;
     }
 
-    std::ostringstream out[2];
-    std::ostringstream err[2];
+    test::StringStreams streams[2] = {test::StringStreams(input), test::StringStreams(input)};
     bool valid[2];
     for (const int batch : {0, 1}) {
-        std::istringstream in(input);
-        cli::LinkTool tool(target, out[batch], err[batch], batch == 1);
-        valid[batch] = tool.convertLines(in);
+        cli::LinkTool tool(target, streams[batch], batch == 1);
+        valid[batch] = tool.convertLines();
+        tool.flush();
     }
-    if (out[0].str() != out[1].str() || err[0].str() != err[1].str() || valid[0] != valid[1]) {
+    if (streams[0].out != streams[1].out || streams[0].err != streams[1].err ||
+        valid[0] != valid[1]) {
         std::fprintf(stderr,
                      "the batch path differs on:\n%s\nform logic:\n%s%s\nbatch path:\n%s%s\n",
-                     input.c_str(), out[0].str().c_str(), err[0].str().c_str(),
-                     out[1].str().c_str(), err[1].str().c_str());
+                     input.c_str(), streams[0].out.c_str(), streams[0].err.c_str(),
+                     streams[1].out.c_str(), streams[1].err.c_str());
         std::abort();
     }
     return 0;

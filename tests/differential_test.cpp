@@ -8,11 +8,11 @@
 #include "form/batch_fill.h"
 #include "form/form1.h"
 #include "reference.h"
+#include "string_streams.h"
 
 #include <gtest/gtest.h>
 #include <random>
 #include <span>
-#include <sstream>
 
 namespace orvanthe {
 namespace {
@@ -127,15 +127,15 @@ TEST(Differential, EveryLinkGivesItsAddressBack) {
 // orvanthe-link with and without its batch path on one input, for every form it writes.
 void expectSameResults(const std::string& input) {
     for (int target = 0; target < 5; ++target) {
-        std::ostringstream out[2];
-        std::ostringstream err[2];
+        StringStreams streams[2];
         bool valid[2];
         for (const int batch : {0, 1}) {
-            cli::LinkTool tool(cli::Target(target), out[batch], err[batch], batch == 1);
+            cli::LinkTool tool(cli::Target(target), streams[batch], batch == 1);
             valid[batch] = tool.convert(input, "line", 1);
+            tool.flush();
         }
-        ASSERT_EQ(out[1].str(), out[0].str()) << input;
-        ASSERT_EQ(err[1].str(), err[0].str()) << input;
+        ASSERT_EQ(streams[1].out, streams[0].out) << input;
+        ASSERT_EQ(streams[1].err, streams[0].err) << input;
         ASSERT_EQ(valid[1], valid[0]) << input;
     }
 }
