@@ -1,35 +1,37 @@
 #pragma once
 
-// orvanthe-link's standard streams as strings: input given whole, output and errors kept.
 #include "cli/link_tool.h"
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace orvanthe::test {
 
-class StringStreams final : public cli::StandardStreams {
-public:
-    explicit StringStreams(std::string_view input = {}) : input_(input) {}
-
-    std::optional<std::size_t> read(std::span<char> buffer) override {
-        const std::size_t size = std::min(buffer.size(), input_.size());
-        std::memcpy(buffer.data(), input_.data(), size);
-        input_.remove_prefix(size);
-        return size;
-    }
-    bool inputWaiting() override { return true; }
-    bool write(Out stream, std::string_view bytes) override {
-        (stream == Out::Output ? out : err) += bytes;
-        return true;
-    }
-    std::string failure() override { return {}; }
-
-    std::string out;
-    std::string err;
-
-private:
-    std::string_view input_;
-};
+// What orvanthe-link writes and whether it converted all, given the lines of `input`, with or
+// without its batch path.
+inline auto linkTool(cli::Target target, std::string_view input, bool batchPath) {
+    struct Streams : cli::StandardStreams {
+        std::string_view input;
+        std::string out[2];
+        std::optional<std::size_t> read(std::span<char> buffer) override {
+            const std::size_t size = std::min(buffer.size(), input.size());
+            std::memcpy(buffer.data(), input.data(), size);
+            input.remove_prefix(size);
+            return size;
+        }
+        bool inputWaiting() override { return true; }
+        bool write(Out stream, std::string_view bytes) override {
+            out[int(stream)] += bytes;
+            return true;
+        }
+        std::string failure() override { return {}; }
+    } streams;
+    streams.input = input;
+    cli::LinkTool tool(target, streams, batchPath);
+    const bool valid = tool.convertLines();
+    tool.flush();
+    return std::tuple(streams.out[0], streams.out[1], valid);
+}
 
 } // namespace orvanthe::test

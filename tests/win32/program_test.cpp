@@ -11,13 +11,6 @@
 
 namespace {
 
-// The program, which the build puts beside this suite.
-std::wstring programPath() {
-    wchar_t path[MAX_PATH];
-    const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return self.substr(0, self.find_last_of(L"\\/") + 1) + L"Orvanthe 0.1.exe";
-}
-
 std::wstring textOf(HWND window) {
     std::wstring text(std::size_t(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     text.resize(std::size_t(SendMessageW(window, WM_GETTEXT, text.size(), LPARAM(text.data()))));
@@ -37,8 +30,7 @@ BOOL CALLBACK collectEdit(HWND child, LPARAM edits) {
 // Runs `commandLine` and closes what it shows: its status, its message box's text, and its
 // window's four fields (its edits from the top; the work fields lie below them).
 std::tuple<DWORD, std::wstring, std::vector<std::wstring>> run(std::wstring commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION process{};
     DWORD status = STILL_ACTIVE;
     std::wstring message;
@@ -50,11 +42,10 @@ std::tuple<DWORD, std::wstring, std::vector<std::wstring>> run(std::wstring comm
     for (int wait = 0; wait < 200 && WaitForSingleObject(process.hProcess, 50); ++wait) {
         const HWND box = FindWindowW(L"#32770", L"Orvanthe");
         const HWND window = FindWindowW(nullptr, L"Orvanthe 0.1   QV40216");
+        std::map<LONG, HWND> edits;
         if (IsWindowVisible(box) && message.empty()) {
             message = textOf(GetDlgItem(box, 0xFFFF));
-        }
-        std::map<LONG, HWND> edits;
-        if (IsWindowVisible(window) && fields.empty()) {
+        } else if (IsWindowVisible(window) && fields.empty()) {
             EnumChildWindows(window, collectEdit, LPARAM(&edits));
         }
         for (auto edit = edits.begin(); edit != edits.end() && fields.size() < 4; ++edit) {
@@ -68,16 +59,10 @@ std::tuple<DWORD, std::wstring, std::vector<std::wstring>> run(std::wstring comm
     }
     GetExitCodeProcess(process.hProcess, &status);
     TerminateProcess(process.hProcess, 1); // should it still run
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return {status, message, fields};
 }
 
-constexpr const wchar_t* schemes[] = {L"thunder", L"flashget", L"qqdl"};
-
-std::wstring classesKey(const wchar_t* scheme) {
-    return std::wstring(L"Software\\Classes\\") + scheme;
-}
+const std::wstring classes = L"Software\\Classes\\";
 
 // Every key and value under `path`, as text.
 std::wstring dump(HKEY root, const std::wstring& path) {
@@ -86,8 +71,7 @@ std::wstring dump(HKEY root, const std::wstring& path) {
         return {};
     }
     std::wstring text = path + L"\n";
-    wchar_t name[256];
-    wchar_t data[1024];
+    wchar_t name[256], data[1024];
     for (DWORD k = 0, length = 256, type, size = sizeof data;
          RegEnumValueW(key, k, name, &length, nullptr, &type, LPBYTE(data), &size) == 0;
          ++k, length = 256, size = sizeof data) {
@@ -103,12 +87,15 @@ std::wstring dump(HKEY root, const std::wstring& path) {
     return text;
 }
 
-// The three schemes' keys, the current user's and then the machine's.
-std::wstring registry() {
+// The three schemes' keys, the current user's and then the machine's; `clear` deletes them.
+std::wstring registry(bool clear = false) {
     std::wstring text;
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const wchar_t* scheme : schemes) {
-            text += dump(root, classesKey(scheme));
+        for (const wchar_t* scheme : {L"thunder", L"flashget", L"qqdl"}) {
+            text += dump(root, classes + scheme);
+            if (clear) {
+                RegDeleteTreeW(root, (classes + scheme).c_str());
+            }
         }
     }
     return text;
@@ -119,19 +106,17 @@ std::wstring registry() {
 // --unregister takes away exactly what it wrote. An option among other arguments does
 // nothing but show the usage.
 TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
-    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const wchar_t* scheme : schemes) {
-            RegDeleteTreeW(root, classesKey(scheme).c_str());
-        }
-    }
+    registry(true);
     const std::wstring other = LR"("C:\other\downloader.exe" "%1")";
     for (const auto& [root, scheme] :
          {std::pair(HKEY_CURRENT_USER, L"flashget"), std::pair(HKEY_LOCAL_MACHINE, L"qqdl")}) {
-        RegSetKeyValueW(root, (classesKey(scheme) + L"\\shell\\open\\command").c_str(), nullptr,
+        RegSetKeyValueW(root, (classes + scheme + L"\\shell\\open\\command").c_str(), nullptr,
                         REG_SZ, other.c_str(), DWORD((other.size() + 1) * sizeof(wchar_t)));
     }
     const std::wstring before = registry();
-    const std::wstring program = L"\"" + programPath() + L"\"";
+    wchar_t self[MAX_PATH]; // the build puts the program beside this suite
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    program = L"\"" + program.substr(0, program.find_last_of(L'\\') + 1) + L"Orvanthe 0.1.exe\"";
     for (const wchar_t* wrong : {L" --bogus", L" --register thunder://x"}) {
         const auto [status, usage, fields] = run(program + wrong);
         EXPECT_EQ(std::tuple(status, usage.find(L"--unregister") != std::wstring::npos,
@@ -147,11 +132,11 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
                   std::wstring::npos)
             << message;
     }
-    const std::wstring thunder = classesKey(L"thunder");
-    const std::wstring written = thunder + L"\n=1:URL:thunder Protocol\nURL Protocol=1:\n" +
-                                 thunder + L"\\DefaultIcon\n=1:" + program + L",0\n" + thunder +
-                                 L"\\shell\n" + thunder + L"\\shell\\open\n" + thunder +
-                                 L"\\shell\\open\\command\n=1:" + program + L" \"%1\"\n";
+    const std::wstring key = classes + L"thunder",
+                       written = key + L"\n=1:URL:thunder Protocol\nURL Protocol=1:\n" + key +
+                                 L"\\DefaultIcon\n=1:" + program + L",0\n" + key + L"\\shell\n" +
+                                 key + L"\\shell\\open\n" + key + L"\\shell\\open\\command\n=1:" +
+                                 program + L" \"%1\"\n";
     ASSERT_EQ(registry(), written + before);
 
     // The stored command, with a link in place of %1.
@@ -159,18 +144,18 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
         return run(program + L" \"" + link + L"\"");
     };
     for (const auto& row : orvanthe::test::cases()) {
-        if (row.kind == "links" && row.cells[0].starts_with(u"http://")) {
-            std::vector<std::wstring> forms;
-            for (const std::u16string& form : row.cells) {
-                forms.emplace_back(form.begin(), form.end());
-            }
-            for (const std::wstring& form : forms) {
+        std::vector<std::wstring> forms;
+        for (const std::u16string& form : row.cells) {
+            forms.emplace_back(form.begin(), form.end());
+        }
+        for (const std::wstring& form : forms) {
+            if (row.kind == "links" && forms[0].starts_with(L"http://")) {
                 EXPECT_EQ(stored(form), std::tuple(0u, L"", forms)) << row.line;
             }
         }
     }
     // With qqdl free, a smuggled --register would show as plainly as a smuggled --unregister.
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, classesKey(L"qqdl").c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (classes + L"qqdl").c_str());
     const std::wstring held = registry();
     for (const std::wstring option : {L"--register", L"--unregister"}) {
         const auto [opened, said, shown] = stored(L"thunder://x\" " + option + L" \"");
@@ -180,7 +165,7 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
 
     EXPECT_EQ(std::get<0>(run(program + L" --unregister")), 0u);
     EXPECT_EQ(registry(), held.substr(written.size()));
-    RegDeleteTreeW(HKEY_CURRENT_USER, classesKey(L"flashget").c_str());
+    registry(true);
 }
 
 } // namespace
