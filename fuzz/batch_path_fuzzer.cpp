@@ -1,6 +1,6 @@
 // orvanthe-link's batch path against the form logic alone, on any standard input: both must
 // write the same bytes and give the same status. The first byte picks the form written and
-// whether each line is taken as it is or as the decoded bytes of a thunder, flashget or qqdl
+// whether the rest is taken as it is or as the decoded bytes of a thunder, flashget or qqdl
 // link, so that the bytes behind a body are fuzzed directly.
 #include "reference.h"
 #include "string_streams.h"
@@ -15,16 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     constexpr std::string_view schemes[] = {"", "thunder://", "flashget://", "qqdl://"};
     const std::string_view scheme = schemes[data[0] / 5 % 4];
-    const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-    std::string links;
-    for (std::size_t start = 0; !scheme.empty() && start <= input.size();) {
-        const std::size_t end = std::min(input.find('\n', start), input.size());
-        const std::u16string body = test::referenceBase64(input.substr(start, end - start));
-        links.append(scheme).append(body.begin(), body.end()).append("\n");
-        start = end + 1;
+    std::string lines(reinterpret_cast<const char*>(data + 1), size - 1);
+    if (!scheme.empty()) {
+        const std::u16string body = test::referenceBase64(lines);
+        lines = std::string(scheme).append(body.begin(), body.end());
     }
     const auto target = cli::Target(data[0] % 5);
-    const std::string& lines = scheme.empty() ? input : links;
     if (test::linkTool(target, lines, false) != test::linkTool(target, lines, true)) {
         std::abort(); // libFuzzer keeps the input that did it
     }

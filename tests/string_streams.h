@@ -2,8 +2,6 @@
 
 #include "cli/link_tool.h"
 
-#include <algorithm>
-#include <cstring>
 #include <tuple>
 
 namespace orvanthe::test {
@@ -15,8 +13,7 @@ inline auto linkTool(cli::Target target, std::string_view input, bool batchPath)
         std::string_view input;
         std::string out[2];
         std::optional<std::size_t> read(std::span<char> buffer) override {
-            const std::size_t size = std::min(buffer.size(), input.size());
-            std::memcpy(buffer.data(), input.data(), size);
+            const std::size_t size = input.copy(buffer.data(), buffer.size());
             input.remove_prefix(size);
             return size;
         }
