@@ -184,7 +184,8 @@ TEST_F(HostileInput, BodiesOfEveryLengthDecodeAsFarAsTheyReach) {
         SCOPED_TRACE(length);
         form.setText(FieldId::Text4, u"qqdl://" + body.substr(0, length));
         form.run(CommandId::Command11);
-        const std::size_t whole = length / 4 * 3 + std::array{0, 0, 1, 2}[length % 4];
+        const std::size_t whole =
+            length / 4 * 3 + std::array<std::size_t, 4>{0, 0, 1, 2}[length % 4];
         EXPECT_EQ(text(FieldId::Text1).substr(0, whole), address.substr(0, whole));
         EXPECT_LE(text(FieldId::Text1).size(), whole + (length % 4 >= 2));
     }

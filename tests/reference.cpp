@@ -107,7 +107,7 @@ std::string referenceUnbase64(std::u16string_view body) {
         throw std::runtime_error("not Base64");
     }
     const auto padding = std::size_t(
-        std::count(ascii.end() - std::min<std::size_t>(2, ascii.size()), ascii.end(), '='));
+        std::count(ascii.end() - std::min<std::ptrdiff_t>(2, std::ssize(ascii)), ascii.end(), '='));
     bytes.resize(std::size_t(size) - padding);
     return bytes;
 }

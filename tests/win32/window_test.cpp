@@ -54,7 +54,7 @@ void putOnClipboard(std::optional<std::u16string_view> text) {
 // Another window, on another thread, holding the clipboard open until the holder goes or
 // for `holdMs` milliseconds.
 struct ClipboardHolder {
-    explicit ClipboardHolder(DWORD holdMs = INFINITE) : holdMs(holdMs) {
+    explicit ClipboardHolder(DWORD hold = INFINITE) : holdMs(hold) {
         thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
         WaitForSingleObject(held, INFINITE);
     }
@@ -128,7 +128,7 @@ protected:
         SetWindowTextW(control(name), reinterpret_cast<const wchar_t*>(text.c_str()));
     }
     void typeAll(const Visible& texts) {
-        for (int k = 0; k < 4; ++k) {
+        for (std::size_t k = 0; k < 4; ++k) {
             type("Text" + std::to_string(k + 1), texts[k]);
         }
     }
@@ -139,7 +139,7 @@ protected:
         HWND focus = GetFocus();
         PostMessageW(focus, WM_KEYDOWN, key, 1);
         PostMessageW(focus, WM_CHAR, character, 1);
-        PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+        PostMessageW(focus, WM_KEYUP, key, LPARAM(0xC0000001));
         pump();
     }
 
@@ -208,7 +208,7 @@ TEST_F(WindowTest, EveryCommandGivesTheLinksOfTheCodePage936Bytes) {
         typeAll({all[0], u"", u"", u""});
         click("Command12");
         EXPECT_EQ(visible(), all);
-        for (int k = 0; k < 4; ++k) {
+        for (std::size_t k = 0; k < 4; ++k) {
             SCOPED_TRACE(k);
             if (buttons[k][2]) {
                 Visible link = {};
