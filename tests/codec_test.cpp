@@ -49,7 +49,7 @@ TEST(Base64Decode, KeepsPaddingAsZeroBytesAndAddsASpareOne) {
         {u"YW=j", u"a`#\0"s},
         {u"YWJjZA", u"abcd\0\0\0"s}, // an incomplete last group is read as if padded
         {u"YWJjZGU", u"abcde\0\0"s},
-        {u"gA==", u"€\0\0\0"s},      // a lead byte takes the zero after it as its trail
+        {u"gA==", u"€\0\0\0"s},      // 0x80 is a character of one byte, no lead byte
         {u"5Lit5paH", u"中文\0"s},   // UTF-8 with characters of U+0800 and above
         {u"5LitAGFi", u"中\0ab\0"s}, // UTF-8 up to the first zero byte, code page after
         {u"5Lit", u"中\0"s},

@@ -64,7 +64,8 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
 
     std::array<std::uint8_t, 4> inGroup{};
     std::array<std::uint8_t, 3> outGroup{};
-    const std::uint8_t* from = input.data(); // a local: stores through `to` may alias members
+    // A local: a store through `to`, a byte pointer, may alias `input`'s own pointer.
+    const std::uint8_t* from = input.data();
     std::uint8_t* to = output.data();
     int outside = 0;
     std::size_t i = 0;

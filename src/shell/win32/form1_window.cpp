@@ -178,6 +178,9 @@ bool Form1Window::create() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    if (font_) {
+        DeleteObject(font_); // the font of a window that was created and closed before
+    }
     font_ = createDialogFont();
     if (!createControls()) {
         DestroyWindow(hwnd_);
