@@ -64,7 +64,7 @@ TEST(ProgramResources, VersionInformationNamesTheProgram) {
         {L"FileDescription", L"Orvanthe"},
         {L"FileVersion", L"0.00.0001"},
         {L"InternalName", L"Orvanthe 0.1"},
-        {L"LegalCopyright", L"Copyright © 2026 the Orvanthe developers"},
+        {L"LegalCopyright", L"Copyright (c) 2026 the Orvanthe developers"},
         {L"LegalTrademarks", L"Orvanthe"},
         {L"OriginalFilename", L"Orvanthe 0.1.exe"},
         {L"ProductName", L"Orvanthe"},
