@@ -65,9 +65,8 @@ add_custom_target(manual_pages ALL DEPENDS ${pages})
 install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # A Debian package carries a change log, one entry for each release.
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog
-     "orvanthe (${PROJECT_VERSION}) unstable; urgency=low\n\n  * First release.\n\n"
-     " -- ${CPACK_PACKAGE_CONTACT}  Mon, 07 Dec 2026 00:00:00 +0000\n")
+file(CONFIGURE OUTPUT changelog
+     CONTENT "orvanthe (${PROJECT_VERSION}) unstable; urgency=low\n\n  * First release.\n\n -- ${CPACK_PACKAGE_CONTACT}  Mon, 07 Dec 2026 00:00:00 +0000\n")
 add_custom_command(OUTPUT changelog.gz COMMAND gzip -9nkf changelog DEPENDS changelog VERBATIM)
 add_custom_target(changelog ALL DEPENDS changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${doc})
