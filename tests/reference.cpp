@@ -23,21 +23,29 @@ void substituteEveryCharacter(const void*, UConverterFromUnicodeArgs* args, cons
     }
 }
 
-std::unique_ptr<UConverter, void (*)(UConverter*)> openConverter() {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, void (*)(UConverter*)> converter(
-        ucnv_open("windows-936-2000", &status), ucnv_close);
-    ucnv_setFromUCallBack(converter.get(), substituteEveryCharacter, nullptr, nullptr, nullptr,
-                          &status);
+void check(UErrorCode status) {
     if (U_FAILURE(status)) {
         throw std::runtime_error(u_errorName(status));
     }
-    return converter;
 }
 
 UConverter* converter() {
-    static const auto converter = openConverter();
+    static const auto converter = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<UConverter, void (*)(UConverter*)> opened(
+            ucnv_open("windows-936-2000", &status), ucnv_close);
+        ucnv_setFromUCallBack(opened.get(), substituteEveryCharacter, nullptr, nullptr, nullptr,
+                              &status);
+        check(status);
+        return opened;
+    }();
     return converter.get();
+}
+
+std::uint32_t valueOf(char c) {
+    constexpr std::string_view alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    return std::uint32_t(std::min(alphabet.find(c), std::size_t(0x40)) & 0x3F);
 }
 
 } // namespace
@@ -45,24 +53,18 @@ UConverter* converter() {
 std::string referenceBytes(std::u16string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     std::string bytes(2 * text.size() + 1, '\0');
-    const auto size = ucnv_fromUChars(converter(), bytes.data(), std::int32_t(bytes.size()),
-                                      text.data(), std::int32_t(text.size()), &status);
-    if (U_FAILURE(status)) {
-        throw std::runtime_error(u_errorName(status));
-    }
-    bytes.resize(std::size_t(size));
+    bytes.resize(std::size_t(ucnv_fromUChars(converter(), bytes.data(), std::int32_t(bytes.size()),
+                                             text.data(), std::int32_t(text.size()), &status)));
+    check(status);
     return bytes;
 }
 
 std::u16string referenceText(std::string_view bytes) {
     UErrorCode status = U_ZERO_ERROR;
     std::u16string text(2 * bytes.size() + 1, u'\0');
-    const auto size = ucnv_toUChars(converter(), text.data(), std::int32_t(text.size()),
-                                    bytes.data(), std::int32_t(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        throw std::runtime_error(u_errorName(status));
-    }
-    text.resize(std::size_t(size));
+    text.resize(std::size_t(ucnv_toUChars(converter(), text.data(), std::int32_t(text.size()),
+                                          bytes.data(), std::int32_t(bytes.size()), &status)));
+    check(status);
     return text;
 }
 
@@ -79,17 +81,6 @@ std::optional<std::u16string> referenceUtf8(std::string_view bytes) {
     return text;
 }
 
-std::optional<std::u16string> referenceWideUtf8(std::string_view bytes) {
-    const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
-    const bool twoByteForm = std::any_of(bytes.begin(), bytes.end(), [](char c) {
-        return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF;
-    });
-    if (!wide || twoByteForm) {
-        return std::nullopt;
-    }
-    return referenceUtf8(bytes);
-}
-
 std::u16string referenceBase64(std::string_view bytes) {
     std::vector<unsigned char> body(4 * ((bytes.size() + 2) / 3) + 1);
     const int size = EVP_EncodeBlock(
@@ -97,19 +88,35 @@ std::u16string referenceBase64(std::string_view bytes) {
     return std::u16string(body.begin(), body.begin() + size);
 }
 
-std::string referenceUnbase64(std::u16string_view body) {
-    const std::string ascii(body.begin(), body.end());
-    std::string bytes(3 * (ascii.size() / 4) + 1, '\0');
-    const int size =
-        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
-                        reinterpret_cast<const unsigned char*>(ascii.data()), int(ascii.size()));
-    if (size < 0) {
-        throw std::runtime_error("not Base64");
+std::u16string referenceDecode(std::u16string_view body) {
+    const std::string input = referenceBytes(body);
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < input.size(); i += 4) {
+        std::uint32_t group = 0;
+        for (std::size_t k = i; k < i + 4; ++k) {
+            group = group << 6 | (k < input.size() ? valueOf(input[k]) : 0);
+        }
+        bytes += {char(group >> 16), char(group >> 8), char(group)};
     }
-    const auto padding = std::size_t(
-        std::count(ascii.end() - std::min<std::ptrdiff_t>(2, std::ssize(ascii)), ascii.end(), '='));
-    bytes.resize(std::size_t(size) - padding);
-    return bytes;
+    bytes.append(input.size() % 4 == 1 ? 2 : 1, '\0'); // a lone last character leaves one more
+
+    const std::string kept = bytes.substr(0, bytes.find('\0'));
+    const bool wide = std::ranges::any_of(kept, [](char c) { return c & 0x80; });
+    const bool twoByteForm = std::ranges::any_of(
+        kept, [](char c) { return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF; });
+    const auto utf8 = wide && !twoByteForm ? referenceUtf8(kept) : std::nullopt;
+    return utf8 ? *utf8 + referenceText(std::string_view(bytes).substr(kept.size()))
+                : referenceText(bytes);
+}
+
+std::array<std::u16string, 3> referenceLinks(std::u16string_view address) {
+    const auto base64 = [](const std::u16string& text) {
+        return referenceBase64(referenceBytes(text));
+    };
+    const std::u16string text(address);
+    return {u"thunder://" + base64(u"AA" + text + u"ZZ"),
+            u"flashget://" + base64(u"[FLASHGET]" + text + u"[FLASHGET]") + u"&velkaron777",
+            u"qqdl://" + base64(text)};
 }
 
 } // namespace orvanthe::test

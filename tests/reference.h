@@ -1,7 +1,8 @@
 #pragma once
 
-// Independent reference conversions for the tests: ICU's own bulk conversion of code
-// page 936 and OpenSSL's Base64, neither of which the program uses.
+// Independent reference conversions for the tests and the fuzz targets: ICU's own bulk
+// conversion of code page 936 and OpenSSL's Base64, neither of which the program uses.
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,13 +18,16 @@ std::u16string referenceText(std::string_view bytes);
 // The text of well-formed UTF-8, by ICU; nothing for anything else.
 std::optional<std::u16string> referenceUtf8(std::string_view bytes);
 
-// The text of `bytes` when they are UTF-8 of the kind links carry: well formed, with at
-// least one character of U+0800 or above and none in U+0080..U+07FF.
-std::optional<std::u16string> referenceWideUtf8(std::string_view bytes);
-
 std::u16string referenceBase64(std::string_view bytes);
 
-// The bytes of a padded Base64 body, without the zeros its padding stands for.
-std::string referenceUnbase64(std::u16string_view body);
+// What Base64Decode must give for `body`: groups of four decoded leniently (a character
+// outside the alphabet is 0, a lone last one is dropped, a short last group is completed
+// with "="), a spare zero byte, and the bytes before the first zero read as UTF-8 where they
+// are UTF-8 of the kind links carry (some character of U+0800 or above, none in
+// U+0080..U+07FF), the rest as code page text.
+std::u16string referenceDecode(std::u16string_view body);
+
+// The thunder, flashget and qqdl links of `address`.
+std::array<std::u16string, 3> referenceLinks(std::u16string_view address);
 
 } // namespace orvanthe::test

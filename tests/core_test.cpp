@@ -1,0 +1,184 @@
+// The codec and the form logic over the table of cases, and what rows cannot hold: NUL at
+// every place, a megabyte, the clipboard both ways.
+#include "cases.h"
+#include "codec/class1.h"
+#include "codec/utf8.h"
+#include "fake_clipboard.h"
+#include "form/form1.h"
+
+#include <gtest/gtest.h>
+
+namespace orvanthe {
+namespace {
+
+using namespace std::string_literals;
+using test::cases;
+using test::FakeClipboard;
+using Visible = std::vector<std::u16string>; // Text1 - Text4
+
+constexpr FieldId shown[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4};
+constexpr CommandId pastes[] = {CommandId::Command1, CommandId::Command3, CommandId::Command5,
+                                CommandId::Command7};
+constexpr CommandId copies[] = {CommandId::Command2, CommandId::Command4, CommandId::Command6,
+                                CommandId::Command8};
+// Text1 is built into the links; each link is taken apart into Text1.
+constexpr CommandId converts[] = {CommandId::Command12, CommandId::Command9, CommandId::Command10,
+                                  CommandId::Command11};
+
+Visible visible(const Form1& form) {
+    return {form.text(FieldId::Text1), form.text(FieldId::Text2), form.text(FieldId::Text3),
+            form.text(FieldId::Text4)};
+}
+
+std::vector<std::uint64_t> revisions(const Form1& form) {
+    std::vector<std::uint64_t> all;
+    for (std::size_t k = 0; k < fieldCount; ++k) {
+        all.push_back(form.field(FieldId(k)).revision());
+    }
+    return all;
+}
+
+TEST(Codec, EncodesAndDecodesAsTheTableSays) {
+    const Class1 codec;
+    for (const auto& row : cases()) {
+        SCOPED_TRACE(row.line);
+        if (row.kind == "encode") {
+            EXPECT_EQ(codec.Base64Encode(row.cells[0]), row.cells[1]);
+        } else if (row.kind == "decode") {
+            EXPECT_EQ(codec.Base64Decode(row.cells[0]), row.cells[1]);
+        }
+    }
+}
+
+TEST(Form, EachFormPastedGivesAllFourAndEachLinkItsAddress) {
+    FakeClipboard clipboard;
+    for (const auto& row : cases()) {
+        if (row.kind != "links") {
+            continue;
+        }
+        for (std::size_t k = 0; k < 4; ++k) {
+            SCOPED_TRACE(testing::Message() << "line " << row.line << ", form " << k);
+            Form1 form(clipboard);
+            clipboard.content = row.cells[k];
+            form.run(pastes[k]);
+            EXPECT_EQ(visible(form), row.cells);
+            // The work fields keep the last text that passed through them: the link bodies.
+            EXPECT_EQ(form.text(FieldId::xl), row.cells[1].substr(10));
+            EXPECT_EQ(form.text(FieldId::xf), row.cells[3].substr(7));
+            clipboard.content = u"stale";
+            const auto before = revisions(form);
+            form.run(copies[k]);
+            EXPECT_EQ(clipboard.content, row.cells[k]);
+            EXPECT_EQ(revisions(form), before);
+
+            // A convert button writes Text1 (or, for Text1, the links) and no other field.
+            Form1 typed(clipboard);
+            typed.setText(FieldId::Text1, k == 0 ? row.cells[0] : u"old");
+            typed.setText(shown[k], row.cells[k]);
+            typed.run(converts[k]);
+            Visible expected = k == 0 ? row.cells : Visible(4);
+            expected[0] = row.cells[0];
+            expected[k] = row.cells[k];
+            EXPECT_EQ(visible(typed), expected);
+        }
+    }
+}
+
+TEST(Form, EveryInputGoesToItsFieldAndGivesItsAddress) {
+    FakeClipboard clipboard;
+    for (const auto& row : cases()) {
+        const int k = row.form();
+        if (k < 0) {
+            continue;
+        }
+        SCOPED_TRACE(row.line);
+        const std::u16string& input = row.cells[0];
+        EXPECT_EQ(fieldOfInput(input.substr(0, input.find(u'\0'))), shown[k]);
+        Form1 pasted(clipboard);
+        clipboard.content = input;
+        pasted.run(pastes[std::size_t(k)]);
+        EXPECT_EQ(pasted.text(FieldId::Text1), row.cells[1]);
+        Form1 typed(clipboard);
+        typed.setText(shown[k], input);
+        typed.run(converts[std::size_t(k)]);
+        EXPECT_EQ(typed.text(FieldId::Text1),
+                  k == 0 ? input.substr(0, input.find(u'\0')) : row.cells[1]);
+    }
+}
+
+// The form opens with empty fields (the work fields named); a clipboard that cannot be read
+// changes no field.
+TEST(Form, OpensEmptyAndAnUnreadableClipboardChangesNothing) {
+    FakeClipboard clipboard;
+    Form1 form(clipboard);
+    EXPECT_EQ(visible(form), Visible(4));
+    EXPECT_EQ(form.text(FieldId::xl) + form.text(FieldId::kc) + form.text(FieldId::xf), u"xlkcxf");
+    form.fill(FieldId::Text1, u"http://a.b/c.zip");
+    clipboard.content = u"qqdl://YQ==";
+    clipboard.held = true;
+    const auto before = revisions(form);
+    for (const CommandId paste : pastes) {
+        form.run(paste);
+    }
+    EXPECT_EQ(revisions(form), before);
+}
+
+// A NUL anywhere in a pasted link: the field keeps what precedes it, and the conversion goes
+// on as if only that had been pasted.
+TEST(Form, NulAtEveryPlaceOfALinkCutsItThere) {
+    FakeClipboard clipboard;
+    Form1 form(clipboard);
+    form.fill(FieldId::Text1, u"http://下载.example/文件 1.zip");
+    const Visible links = visible(form);
+    for (std::size_t k = 1; k < 4; ++k) {
+        for (std::size_t at = 0; at <= links[k].size(); ++at) {
+            SCOPED_TRACE(testing::Message() << k << " at " << at);
+            Form1 cut(clipboard);
+            cut.fill(shown[k], links[k].substr(0, at));
+            form.fill(shown[k], links[k].substr(0, at) + u'\0' + links[k].substr(at));
+            ASSERT_EQ(visible(form), visible(cut));
+        }
+    }
+}
+
+TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
+    Field field(u"start");
+    field.assign({u"a", u"b\0c"s, u"d"});
+    EXPECT_EQ(field.text(), u"ab");
+    field.assign(u"xy\0z"s);
+    EXPECT_EQ(field.text(), u"xy");
+    field.assign({u"<", field.text(), u">"});
+    EXPECT_EQ(field.text(), u"<xy>");
+    field.assign(std::u16string_view(field.text()).substr(1, 2));
+    EXPECT_EQ(field.text(), u"xy");
+    field.assign({field.text(), std::u16string(100000, u'z')});
+    EXPECT_EQ(field.text(), u"xy" + std::u16string(100000, u'z'));
+    EXPECT_EQ(field.revision(), 6u);
+}
+
+TEST(RoundTrip, AMegabyteConvertsCompletely) {
+    std::u16string address = u"http://example.com/";
+    for (char16_t c = 0; address.size() < (1u << 19); ++c) {
+        address += u"目录/file-€";
+        address.push_back(char16_t(u'a' + c % 26));
+    }
+    FakeClipboard clipboard;
+    Form1 form(clipboard);
+    form.fill(FieldId::Text1, address);
+    const Visible links = visible(form);
+    EXPECT_GT(links[3].size(), 4 * address.size() / 3);
+    for (std::size_t k = 1; k < 4; ++k) {
+        form.fill(shown[k], links[k]);
+        EXPECT_EQ(visible(form), links);
+    }
+}
+
+// What the command-line tool writes: each character at the edges of its UTF-8 forms; a lone
+// surrogate becomes U+FFFD.
+TEST(Utf8, EncodesEachFormAndLoneSurrogatesAsReplacements) {
+    EXPECT_EQ(encodeUtf8(u"\x7F\x80\xD800\xD83D\xDE00\xDBFF\xDFFF\xDC00z"),
+              "\x7F\xC2\x80\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
+}
+
+} // namespace
+} // namespace orvanthe
