@@ -52,7 +52,7 @@ void putOnClipboard(std::optional<std::u16string_view> text) {
 // Another thread's window holding the clipboard open for `holdMs` milliseconds, or until the
 // holder goes.
 struct ClipboardHolder {
-    explicit ClipboardHolder(DWORD holdMs = INFINITE) : holdMs(holdMs) {
+    explicit ClipboardHolder(DWORD hold = INFINITE) : holdMs(hold) {
         WaitForSingleObject(held, INFINITE);
     }
     ~ClipboardHolder() {
@@ -111,7 +111,7 @@ protected:
     void press(WPARAM key, wchar_t character) {
         PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
         PostMessageW(GetFocus(), WM_CHAR, character, 1);
-        PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(0xC0000001));
         pump();
     }
 
