@@ -7,6 +7,7 @@
 #include "form/form1.h"
 
 #include <gtest/gtest.h>
+#include <new>
 
 namespace orvanthe {
 namespace {
@@ -107,8 +108,8 @@ TEST(Form, EveryInputGoesToItsFieldAndGivesItsAddress) {
 }
 
 // The form opens with empty fields (the work fields named); a clipboard that cannot be read
-// changes no field.
-TEST(Form, OpensEmptyAndAnUnreadableClipboardChangesNothing) {
+// changes no field, nor does any command that fails part way.
+TEST(Form, OpensEmptyAndAnUnreadableClipboardOrAFailureChangesNothing) {
     FakeClipboard clipboard;
     Form1 form(clipboard);
     EXPECT_EQ(visible(form), Visible(4));
@@ -119,6 +120,10 @@ TEST(Form, OpensEmptyAndAnUnreadableClipboardChangesNothing) {
     const auto before = revisions(form);
     for (const CommandId paste : pastes) {
         form.run(paste);
+    }
+    clipboard.held = false;
+    for (std::size_t c = 0; c < commandCount; ++c) {
+        EXPECT_THROW(form.run(CommandId(c), [] { throw std::bad_alloc(); }), std::bad_alloc);
     }
     EXPECT_EQ(revisions(form), before);
 }

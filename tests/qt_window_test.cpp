@@ -124,25 +124,43 @@ private slots:
         }
     }
 
+    // At each control, reached with Tab from the first. No data at all on the clipboard (its
+    // owner does not answer) changes nothing; an image, which holds no text, pastes as empty.
     void enterAndEscapeDoNothingAndAnImagePastesAsEmptyText() {
         const QStringList typed = {"http://a.b/", "2", "3", "4"};
         type(typed);
         clipboard()->setText("qqdl://YQ==");
+        field(0)->setFocus();
         for (const Control& stop : focusOrder()) {
-            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-                QWidget* widget = control(qs(stop.name));
-                widget->setFocus();
+            QCOMPARE(QApplication::focusWidget()->objectName(), qs(stop.name));
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Tab}) {
+                QWidget* widget = QApplication::focusWidget();
                 QTest::keyClick(widget, key);
                 QVERIFY2(window->isVisible() && shown() == typed &&
                              clipboard()->text() == "qqdl://YQ==",
                          stop.name.data());
             }
         }
+        clipboard()->clear();
+        click(3);
+        QCOMPARE(shown(), typed);
         clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
         click(1);
         QCOMPARE(shown(),
                  (QStringList{"", "thunder://QUFaWg==",
                               "flashget://W0ZMQVNIR0VUXVtGTEFTSEdFVF0=&velkaron777", "qqdl://"}));
+    }
+
+    // The labels reach over the left ends of some fields: a click there lands in the field.
+    void aClickAtTheLeftEndOfAFieldLandsInIt() {
+        type({"t1", "t2", "t3", "t4"});
+        for (int k = 0; k < 4; ++k) {
+            control("Command12")->setFocus();
+            QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                              field(k)->mapTo(window.get(), QPoint(2, field(k)->height() / 2)));
+            QVERIFY2(field(k)->hasFocus() && field(k)->cursorPosition() == 0,
+                     qPrintable(QString::number(k)));
+        }
     }
 
     // Far more text than a line edit takes by default, Chinese among it, pasted, through

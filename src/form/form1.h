@@ -6,8 +6,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace orvanthe {
 
@@ -54,6 +57,12 @@ public:
 
     void run(CommandId command);
 
+    // Runs `command`, then `show` (a window showing what the command wrote), as one step:
+    // should either throw (memory running out, say), every field is put back as it was
+    // before the command, revision and all, and the exception passes on.
+    template <typename Show>
+    void run(CommandId command, Show&& show);
+
     // What a paste of `text` into the visible field `id` does: the field takes the text,
     // a link is taken apart into the http address, and all four forms are filled in.
     void fill(FieldId id, std::u16string_view text);
@@ -77,12 +86,36 @@ public:
 
 private:
     Field& at(FieldId id) { return fields_[std::size_t(id)]; }
+    // False for the copy commands, the only ones that write no field.
+    static constexpr bool writesFields(CommandId command) {
+        return command != CommandId::Command2 && command != CommandId::Command4 &&
+               command != CommandId::Command6 && command != CommandId::Command8;
+    }
     void paste(FieldId id);
     void copy(FieldId id);
 
     Clipboard& clipboard_;
     std::array<Field, fieldCount> fields_;
 };
+
+template <typename Show>
+void Form1::run(CommandId command, Show&& show) {
+    // Taken before anything changes: should the copy itself fail, nothing has.
+    std::optional<std::array<Field, fieldCount>> before;
+    if (writesFields(command)) {
+        before.emplace(fields_);
+    }
+    try {
+        run(command);
+        show();
+    } catch (...) {
+        static_assert(std::is_nothrow_move_assignable_v<Field>, "putting back cannot fail");
+        if (before) {
+            fields_ = std::move(*before);
+        }
+        throw;
+    }
+}
 
 // The visible field that `input` belongs in: the link field whose scheme its first
 // characters other than white space are (in any case), or else the http address field.

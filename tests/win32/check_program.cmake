@@ -1,5 +1,6 @@
-# Fails unless PROGRAM imports from Windows' own DLLs only, names itself in its version
-# resource, and carries the manifest that asks for version 6 of the common controls.
+# Fails unless PROGRAM imports from Windows' own DLLs only, is large-address-aware, names
+# itself in its version resource, and carries the manifest that asks for version 6 of the
+# common controls.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
@@ -14,6 +15,9 @@ foreach(import IN LISTS imports)
         message(FATAL_ERROR "${PROGRAM} needs ${dll}")
     endif()
 endforeach()
+if(NOT headers MATCHES "large address aware")
+    message(FATAL_ERROR "${PROGRAM} is not large-address-aware")
+endif()
 
 # The version resource's strings (UTF-16): each name, its padding, its value.
 file(READ ${PROGRAM} binary HEX)

@@ -1,6 +1,7 @@
 // The real window driven with messages through its message loop, and the real clipboard, as
 // a user would with keys and clicks, over the table of cases.
 #include "cases.h"
+#include "codec/class1.h"
 #include "shell/control_table.h"
 #include "shell/win32/form1_window.h"
 #include "shell/win32/start_up.h"
@@ -75,9 +76,18 @@ struct ClipboardHolder {
     HANDLE thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
 };
 
+// An edit that refuses every text, as one whose memory has run out does.
+WNDPROC editProc = nullptr;
+LRESULT CALLBACK refusingEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_SETTEXT ? FALSE : CallWindowProcW(editProc, hwnd, message, wParam, lParam);
+}
+
 class WindowTest : public testing::Test {
 protected:
+    using Failure = Form1Window::Failure;
+
     void SetUp() override {
+        window.setFailureReport([this](Failure failure) { failures.push_back(failure); });
         ASSERT_TRUE(window.create());
         ShowWindow(window.hwnd(), SW_SHOW);
         pump();
@@ -116,6 +126,7 @@ protected:
     }
 
     Form1Window window;
+    std::vector<Failure> failures;
 };
 
 // Tab goes round the fields and buttons in the table's order; Enter and Esc do nothing there.
@@ -176,8 +187,8 @@ TEST_F(WindowTest, EveryButtonOverTheTable) {
     }
 }
 
-// A held clipboard is waited for a moment, and otherwise changes nothing; an empty one reads
-// as empty text.
+// A held clipboard is waited for a moment, and otherwise changes nothing (a copy says so);
+// an empty one reads as empty text.
 TEST_F(WindowTest, AClipboardThatCannotBeReadChangesNothing) {
     putOnClipboard(u"qqdl://YQ==");
     type({u"http://a.b/c.zip", u"", u"", u""});
@@ -192,6 +203,7 @@ TEST_F(WindowTest, AClipboardThatCannotBeReadChangesNothing) {
         }
     }
     EXPECT_EQ(clipboardText(), u"qqdl://YQ==") << "a copy that could not be made";
+    EXPECT_EQ(failures, std::vector(4, Failure::Copy));
     {
         const ClipboardHolder holder(10);
         ASSERT_TRUE(holder.holding);
@@ -220,6 +232,41 @@ TEST_F(WindowTest, AMebibyteConvertsWhole) {
         type(Visible(4));
         click(2 * k + 1);
         EXPECT_EQ(visible(), links);
+    }
+}
+
+// A command whose result an edit refuses changes no field, and says so.
+TEST_F(WindowTest, ACommandThatCannotBeShownChangesNothing) {
+    const Visible typed = {u"http://a.b/c.zip", u"2", u"3", u"4"};
+    type(typed);
+    putOnClipboard(u"qqdl://YQ==");
+    editProc = WNDPROC(SetWindowLongPtrW(field(2), GWLP_WNDPROC, LONG_PTR(refusingEditProc)));
+    click(7);
+    SetWindowLongPtrW(field(2), GWLP_WNDPROC, LONG_PTR(editProc));
+    EXPECT_EQ(visible(), typed);
+    EXPECT_EQ(failures, std::vector{Failure::Command});
+    click(12); // from the address the fields still hold
+    EXPECT_EQ(visible()[3], u"qqdl://aHR0cDovL2EuYi9jLnppcA==");
+}
+
+// A paste of megabytes converts, or fails and changes nothing. One paste of 4 MiB on the
+// clipboard: Wine's edits take seconds to lay out each megabyte they are given.
+TEST_F(WindowTest, AHugePasteConvertsOrChangesNothing) {
+    std::u16string address = u"http://例子.中国/";
+    while (address.size() < (std::size_t(3) << 19)) {
+        address += u"0123456789abcdef";
+    }
+    const Class1 codec;
+    const Visible all = {address, u"thunder://" + codec.Base64Encode(u"AA" + address + u"ZZ"),
+                         u"flashget://" +
+                             codec.Base64Encode(u"[FLASHGET]" + address + u"[FLASHGET]") +
+                             u"&velkaron777",
+                         u"qqdl://" + codec.Base64Encode(address)};
+    putOnClipboard(all[1]);
+    click(3);
+    for (std::size_t k = 0; k < 4; ++k) {
+        // Never printed: megabytes.
+        EXPECT_TRUE(textOf(field(k)) == (failures.empty() ? all[k] : u"")) << k;
     }
 }
 

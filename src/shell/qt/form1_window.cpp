@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -14,6 +15,9 @@
 
 namespace orvanthe {
 namespace {
+
+// What a line edit shows when that is not known: no revision of a field.
+constexpr std::uint64_t unknownRevision = ~std::uint64_t{0};
 
 QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
@@ -42,6 +46,9 @@ QWidget* createControl(const Control& control, QWidget* parent) {
     case ControlKind::Label: {
         auto* label = new QLabel(caption, parent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The table lets some labels reach over the left end of their field: a click there
+        // goes through to the field, as the user means it to.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
         return label;
     }
     case ControlKind::Frame:
@@ -131,7 +138,14 @@ void Form1Window::buildControls() {
 }
 
 void Form1Window::edited(FieldId id, const QString& text) {
-    form_.setText(id, toView(text));
+    try {
+        form_.setText(id, toView(text));
+    } catch (...) {
+        // The field keeps what it held: so does the line edit.
+        shownRevisions_[std::size_t(id)] = unknownRevision;
+        reportFailure();
+        return;
+    }
     const Field& field = form_.field(id);
     if (field.text().size() != std::size_t(text.size())) {
         // The field kept only what precedes a NUL: show what it holds.
@@ -142,8 +156,28 @@ void Form1Window::edited(FieldId id, const QString& text) {
 }
 
 void Form1Window::run(CommandId command) {
-    form_.run(command);
-    showChangedFields();
+    // Nothing may unwind into Qt's event loop.
+    try {
+        form_.run(command, [this] { showChangedFields(); });
+    } catch (...) {
+        // Every field is back as it was before the command: show it so.
+        reportFailure();
+    }
+}
+
+void Form1Window::reportFailure() {
+    try {
+        showChangedFields();
+    } catch (...) {
+        // What cannot be shown stays marked as not shown, and is tried again later.
+    }
+    if (report_) {
+        report_();
+    } else {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("内存不足，未能完成：各栏均保持原样。\n\n"
+                                            "Not enough memory: nothing was changed."));
+    }
 }
 
 void Form1Window::showChangedFields() {
@@ -157,6 +191,7 @@ void Form1Window::showChangedFields() {
 void Form1Window::showField(std::size_t k) {
     const Field& field = form_.field(FieldId(k));
     if (field.revision() != shownRevisions_[k]) {
+        shownRevisions_[k] = unknownRevision; // until the line edit has taken it whole
         QLineEdit* edit = fieldEdits_[k];
         edit->setText(toQString(field.text()));
         // Like a native edit control: a written field shows its beginning.
@@ -169,7 +204,11 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         for (std::size_t k = 0; k < fieldCount; ++k) {
             if (fieldEdits_[k] == watched) {
-                showField(k);
+                try {
+                    showField(k);
+                } catch (...) {
+                    reportFailure();
+                }
             }
         }
     }

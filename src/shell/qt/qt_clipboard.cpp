@@ -2,13 +2,19 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QString>
 #include <QStringView>
 
 namespace orvanthe {
 
 std::optional<std::u16string> QtClipboard::text() {
-    const QString text = QGuiApplication::clipboard()->text();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    // No data at all, not even a list of formats: the owner did not answer in time.
+    if (!data || data->formats().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString text = data->text();
     return std::u16string(QStringView(text).utf16(), std::size_t(text.size()));
 }
 

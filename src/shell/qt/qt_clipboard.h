@@ -4,8 +4,10 @@
 
 namespace orvanthe {
 
-// The system clipboard through QClipboard, in plain text both ways. Qt always answers a
-// read: a clipboard that is empty or holds no text reads as the empty text.
+// The system clipboard through QClipboard, in plain text both ways. A clipboard that holds
+// data but no text (an image, say) reads as the empty text. Where Qt gives no data at all,
+// not even its formats, the owner did not answer: Qt cannot tell that from a clipboard that
+// nobody owns, so both read as unreadable, and a paste changes nothing.
 class QtClipboard : public Clipboard {
 public:
     std::optional<std::u16string> text() override;

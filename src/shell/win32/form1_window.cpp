@@ -17,6 +17,17 @@ constexpr wchar_t pictureClass[] = L"Orvanthe.Picture";
 // which the dialog keys Enter and Esc send to the window.
 constexpr int firstControlId = 100;
 
+// What an edit shows when that is not known: no revision of a field.
+constexpr std::uint64_t unknownRevision = ~std::uint64_t{0};
+
+// An edit that did not take the text of its field.
+struct NotShown {};
+
+// The work fields lie below the client area.
+bool outOfSight(std::size_t field) {
+    return FieldId(field) >= FieldId::xl;
+}
+
 const wchar_t* wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
@@ -27,6 +38,30 @@ std::u16string textOf(HWND window) {
         GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), int(text.size() + 1));
     text.resize(std::size_t(std::max(length, 0)));
     return text;
+}
+
+// A push button answers the dialog keys as a plain button, never as one that may become the
+// default: the dialog manager would make a button that Tab reaches the default one, and
+// Enter would then click it. The button's own procedure is kept in its user data.
+LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const LRESULT result = CallWindowProcW(own, hwnd, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) {
+        return result & ~LRESULT(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+    }
+    return result;
+}
+
+void reportToUser(HWND window, Form1Window::Failure failure) {
+    if (failure == Form1Window::Failure::Copy) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    const std::u16string caption(windowCaption);
+    MessageBoxW(window,
+                L"内存不足，未能完成：各栏均保持原样。\n\n"
+                L"Not enough memory: nothing was changed.",
+                wide(caption), MB_OK | MB_ICONWARNING);
 }
 
 // Frames and picture panels hold controls: the notifications of those controls go to their
@@ -140,6 +175,10 @@ HFONT createDialogFont() {
 
 } // namespace
 
+Form1Window::Form1Window() : report_([this](Failure failure) { reportToUser(hwnd_, failure); }) {
+    clipboard_.reportFailedCopy([this] { report_(Failure::Copy); });
+}
+
 Form1Window::~Form1Window() {
     if (hwnd_) {
         DestroyWindow(hwnd_);
@@ -217,6 +256,10 @@ bool Form1Window::createControls() {
         children_[k] = window;
         if (font_) {
             SendMessageW(window, WM_SETFONT, WPARAM(font_), FALSE);
+        }
+        if (control.kind == ControlKind::Button) {
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(buttonProc)));
         }
         if (control.field) {
             const auto field = std::size_t(*control.field);
@@ -303,26 +346,67 @@ LRESULT Form1Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Form1Window::onControl(std::size_t index, WORD notification) {
     const Control& control = controls[index];
     if (control.command && notification == BN_CLICKED) {
-        form_.run(*control.command);
-        showChangedFields();
-    } else if (control.field && notification == EN_CHANGE && !showing_) {
+        runCommand(*control.command);
+        return;
+    }
+    if (!control.field) {
+        return;
+    }
+    const auto k = std::size_t(*control.field);
+    if (notification == EN_CHANGE && !showing_) {
         // The user's typing goes to the field; the edit already shows it.
-        form_.setText(*control.field, textOf(children_[index]));
-        shownRevisions_[std::size_t(*control.field)] = form_.field(*control.field).revision();
+        try {
+            form_.setText(*control.field, textOf(children_[index]));
+            shownRevisions_[k] = form_.field(*control.field).revision();
+        } catch (...) {
+            // The field keeps what it held: so does the edit.
+            shownRevisions_[k] = unknownRevision;
+            showField(k);
+            report_(Failure::Command);
+        }
+    } else if (notification == EN_SETFOCUS && !showField(k)) {
+        report_(Failure::Command);
     }
 }
 
-void Form1Window::showChangedFields() {
+void Form1Window::runCommand(CommandId command) {
+    // Nothing may unwind into the system's code that called the window.
+    try {
+        form_.run(command, [this] {
+            if (!showChangedFields()) {
+                throw NotShown{};
+            }
+        });
+    } catch (...) {
+        // Every field is back as it was before the command; so is every edit.
+        showChangedFields();
+        report_(Failure::Command);
+    }
+}
+
+bool Form1Window::showChangedFields() {
     // Only the edits whose field a command wrote: the others keep their caret and selection.
-    showing_ = true;
+    bool shown = true;
     for (std::size_t k = 0; k < fieldCount; ++k) {
-        const Field& field = form_.field(FieldId(k));
-        if (field.revision() != shownRevisions_[k] && edits_[k]) {
-            SetWindowTextW(edits_[k], wide(field.text()));
-            shownRevisions_[k] = field.revision();
+        if (!outOfSight(k) || (edits_[k] && GetFocus() == edits_[k])) {
+            shown = showField(k) && shown;
         }
     }
+    return shown;
+}
+
+bool Form1Window::showField(std::size_t k) {
+    const Field& field = form_.field(FieldId(k));
+    if (!edits_[k] || field.revision() == shownRevisions_[k]) {
+        return true;
+    }
+    showing_ = true;
+    // An edit that cannot hold the text (its memory ran out) may refuse it or keep part.
+    const bool shown = SetWindowTextW(edits_[k], wide(field.text())) &&
+                       std::size_t(GetWindowTextLengthW(edits_[k])) == field.text().size();
     showing_ = false;
+    shownRevisions_[k] = shown ? field.revision() : unknownRevision;
+    return shown;
 }
 
 } // namespace orvanthe

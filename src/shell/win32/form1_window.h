@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <windows.h>
 
@@ -13,10 +14,19 @@ namespace orvanthe {
 
 // The window Form1 with the Win32 controls of the control table, over the form logic:
 // each edit passes what the user types to its field, each button runs its command, and
-// after a command the edits of the fields it wrote show their new text.
+// after a command the edits of the fields it wrote show their new text; an edit out of
+// sight (the work fields below the client area) only when it takes the focus, since an
+// edit lays out its whole text each time it is set. A command either completes, shown,
+// or fails as a whole: every field stays as it was, and the user is told.
 class Form1Window {
 public:
-    Form1Window() = default;
+    enum class Failure : std::uint8_t {
+        Command, // a command or an edit could not complete (memory ran out): nothing changed
+        Copy,    // a copy did not reach the clipboard, which holds what it held
+    };
+    using FailureReport = std::function<void(Failure)>;
+
+    Form1Window();
     ~Form1Window();
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -32,13 +42,19 @@ public:
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
 
+    // How failures reach the user; by default a message box for a command and a beep for a
+    // copy. A test gives one that does not block.
+    void setFailureReport(FailureReport report) { report_ = std::move(report); }
+
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool createControls();
     void onControl(std::size_t index, WORD notification);
-    void showChangedFields();
+    void runCommand(CommandId command);
+    bool showChangedFields();
+    bool showField(std::size_t k);
 
     WindowsClipboard clipboard_;
     Form1 form_{clipboard_};
@@ -50,6 +66,7 @@ private:
     // The revision of each field that its edit shows.
     std::array<std::uint64_t, fieldCount> shownRevisions_{};
     bool showing_ = false;
+    FailureReport report_;
 };
 
 } // namespace orvanthe

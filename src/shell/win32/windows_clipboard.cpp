@@ -41,9 +41,15 @@ std::optional<std::u16string> WindowsClipboard::text() {
 }
 
 void WindowsClipboard::setText(std::u16string_view text) {
+    if (!put(text) && reportFailedCopy_) {
+        reportFailedCopy_();
+    }
+}
+
+bool WindowsClipboard::put(std::u16string_view text) {
     HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
     if (!data) {
-        return;
+        return false;
     }
     if (auto* units = static_cast<char16_t*>(GlobalLock(data))) {
         *std::copy(text.begin(), text.end(), units) = u'\0';
@@ -59,7 +65,9 @@ void WindowsClipboard::setText(std::u16string_view text) {
     }
     if (data) {
         GlobalFree(data);
+        return false;
     }
+    return true;
 }
 
 } // namespace orvanthe

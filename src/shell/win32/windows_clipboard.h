@@ -2,6 +2,7 @@
 
 #include "form/clipboard.h"
 
+#include <functional>
 #include <windows.h>
 
 namespace orvanthe {
@@ -16,13 +17,19 @@ public:
     // about 100 ms, or its text cannot be read; the empty text when it holds no text.
     std::optional<std::u16string> text() override;
 
-    // Gives up silently when the clipboard stays held, as above.
+    // The text is ready before the clipboard is opened and emptied, so that running out of
+    // memory leaves what it held. When the text cannot be put there (the clipboard stays
+    // held, as above, or the system refuses), calls the report given to reportFailedCopy.
     void setText(std::u16string_view text) override;
+
+    void reportFailedCopy(std::function<void()> report) { reportFailedCopy_ = std::move(report); }
 
 private:
     bool open();
+    bool put(std::u16string_view text);
 
     HWND owner_ = nullptr;
+    std::function<void()> reportFailedCopy_;
 };
 
 } // namespace orvanthe
