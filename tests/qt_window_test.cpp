@@ -4,6 +4,7 @@
 #include "shell/control_table.h"
 #include "shell/qt/form1_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -82,12 +83,17 @@ private slots:
 
     void cleanup() { window.reset(); }
 
+    // Each field and button also tells its tooltip and a screen reader what it does.
     void tabVisitsEveryControlInTableOrder() {
         const std::vector<Control> order = focusOrder();
         // From the first, which has the focus as the window opens, round to it again.
         for (std::size_t k = 0; k <= order.size(); ++k) {
-            QCOMPARE(QApplication::focusWidget()->objectName(), qs(order[k % order.size()].name));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            QCOMPARE(focus->objectName(), qs(order[k % order.size()].name));
+            QCOMPARE(focus->toolTip(), qs(helpOf(order[k % order.size()].name)));
+            QCOMPARE(QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name),
+                     focus->toolTip());
+            QTest::keyClick(focus, Qt::Key_Tab);
         }
     }
 

@@ -90,4 +90,83 @@ constexpr int indexOfControl(std::string_view name) {
     return -1;
 }
 
+// The label that names each visible field on screen.
+struct FieldLabel {
+    std::string_view label;
+    std::string_view field;
+};
+inline constexpr std::array<FieldLabel, 4> fieldLabels = {
+    {{"Label1", "Text1"}, {"Label2", "Text2"}, {"Label3", "Text3"}, {"Label4", "Text4"}}};
+
+// The field that the label named `name` names, or empty.
+constexpr std::string_view fieldOfLabel(std::string_view name) {
+    for (const FieldLabel& pair : fieldLabels) {
+        if (pair.label == name) {
+            return pair.field;
+        }
+    }
+    return {};
+}
+
+// What each field and button holds or does, in the language of the captions: its tooltip,
+// and the name a screen reader says for it ("<<<" alone tells a listener nothing).
+struct ControlHelp {
+    std::string_view name;
+    std::u16string_view text;
+};
+
+inline constexpr std::array<ControlHelp, 19> controlHelp = {{
+    {"Text1", u"http 下载地址"},
+    {"Text2", u"迅雷链接（thunder://）"},
+    {"Text3", u"快车链接（flashget://）"},
+    {"Text4", u"旋风链接（qqdl://）"},
+    {"Command1", u"粘贴 http 地址并生成三种链接"},
+    {"Command2", u"复制 http 地址"},
+    {"Command3", u"粘贴迅雷链接并转换"},
+    {"Command4", u"复制迅雷链接"},
+    {"Command5", u"粘贴快车链接并转换"},
+    {"Command6", u"复制快车链接"},
+    {"Command7", u"粘贴旋风链接并转换"},
+    {"Command8", u"复制旋风链接"},
+    {"Command9", u"把迅雷链接转换为 http 地址"},
+    {"Command10", u"把快车链接转换为 http 地址"},
+    {"Command11", u"把旋风链接转换为 http 地址"},
+    {"Command12", u"由 http 地址生成迅雷、快车和旋风链接"},
+    // Out of sight, but Tab still reaches them.
+    {"xl", u"迅雷转换的工作字段（窗口外）"},
+    {"kc", u"快车转换的工作字段（窗口外）"},
+    {"xf", u"旋风转换的工作字段（窗口外）"},
+}};
+
+// The help text of the control named `name`; empty for labels, frames and panels.
+constexpr std::u16string_view helpOf(std::string_view name) {
+    for (const ControlHelp& help : controlHelp) {
+        if (help.name == name) {
+            return help.text;
+        }
+    }
+    return {};
+}
+
+// Every field and button has a help text of its own, and nothing else has one.
+constexpr bool helpIsComplete() {
+    std::size_t named = 0;
+    for (const Control& control : controls) {
+        const std::u16string_view text = helpOf(control.name);
+        const bool wanted =
+            control.kind == ControlKind::TextField || control.kind == ControlKind::Button;
+        if (text.empty() != !wanted) {
+            return false;
+        }
+        for (const Control& other : controls) {
+            if (&other != &control && !text.empty() && helpOf(other.name) == text) {
+                return false;
+            }
+        }
+        named += wanted ? 1 : 0;
+    }
+    return named == controlHelp.size();
+}
+static_assert(helpIsComplete());
+
 } // namespace orvanthe

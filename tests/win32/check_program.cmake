@@ -1,6 +1,6 @@
 # Fails unless PROGRAM imports from Windows' own DLLs only, is large-address-aware, names
 # itself in its version resource, and carries the manifest that asks for version 6 of the
-# common controls.
+# common controls and declares per-monitor DPI awareness.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
@@ -32,9 +32,14 @@ foreach(pair IN ITEMS "080404B0" "Comments;Orvanthe" "FileDescription;Orvanthe" 
     endif()
 endforeach()
 
-file(STRINGS ${PROGRAM} manifest REGEX "assemblyIdentity|processorArchitecture")
+# The awareness: true/pm for Windows 8.1, PerMonitorV2 for Windows 10 and later, each in the
+# namespace where Windows looks for it.
+file(STRINGS ${PROGRAM} manifest REGEX "assemblyIdentity|processorArchitecture|application|dpiAware")
 foreach(attribute IN ITEMS [[name="Microsoft.Windows.Common-Controls"]] [[version="6.0.0.0"]]
-        [[processorArchitecture="X86"]] [[publicKeyToken="6595b64144ccf1df"]] [[language="*"]])
+        [[processorArchitecture="X86"]] [[publicKeyToken="6595b64144ccf1df"]] [[language="*"]]
+        [[<application xmlns="urn:schemas-microsoft-com:asm.v3">]]
+        [[<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm<]]
+        [[<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2,PerMonitor<]])
     string(FIND "${manifest}" "${attribute}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the manifest lacks ${attribute}")

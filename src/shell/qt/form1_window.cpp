@@ -91,6 +91,10 @@ void Form1Window::buildControls() {
         widget->setObjectName(
             QString::fromLatin1(control.name.data(), qsizetype(control.name.size())));
         widget->setGeometry(pixelRect(control.left, control.top, control.width, control.height));
+        if (const std::u16string_view help = helpOf(control.name); !help.empty()) {
+            widget->setToolTip(toQString(help));
+            widget->setAccessibleName(toQString(help));
+        }
         if (control.field) {
             const FieldId id = *control.field;
             auto* edit = static_cast<QLineEdit*>(widget);

@@ -3,6 +3,7 @@
 #include "resource_ids.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <numeric>
 #include <string>
 
@@ -163,14 +164,68 @@ ChildStyle childStyle(ControlKind kind) {
     return {L"STATIC", 0, 0};
 }
 
-// The font of message boxes: the system's choice for dialogs in the user's language.
-HFONT createDialogFont() {
+// The font of message boxes, the system's choice for dialogs in the user's language, at
+// `dpi` dots per inch.
+HFONT createDialogFont(int dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    if (const auto forDpi = systemFunction<ForDpi>(L"user32.dll", "SystemParametersInfoForDpi");
+        forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi))) {
         return CreateFontIndirectW(&metrics.lfMessageFont);
     }
-    return nullptr;
+    // Before Windows 10 the system tells its metrics at the screen's DPI.
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        return nullptr;
+    }
+    LONG& height = metrics.lfMessageFont.lfHeight;
+    height = MulDiv(height, dpi, dpiOf(nullptr));
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+// The outer size of a window of `style` whose client area is `client` at `dpi`.
+SIZE windowSizeFor(SIZE client, DWORD style, int dpi) {
+    RECT frame{0, 0, client.cx, client.cy};
+    using ForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    const auto forDpi = systemFunction<ForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+    if (!forDpi || !forDpi(&frame, style, FALSE, 0, UINT(dpi))) {
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+    }
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// The twips of the table as pixels at `dpi`.
+SIZE clientSizeAt(int dpi) {
+    return {twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
+}
+
+// A tooltip for each field and button, with the help text of the table; null where the
+// common controls offer none. The tooltip copies each text.
+HWND createTooltip(HWND owner, const std::array<HWND, controls.size()>& children) {
+    // The common controls hold the tooltip's window class; it stays loaded with the window.
+    LoadLibraryW(L"comctl32.dll");
+    HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip) {
+        return nullptr;
+    }
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        std::u16string text(helpOf(controls[k].name));
+        if (text.empty()) {
+            continue;
+        }
+        // The size of the oldest common controls that take these fields.
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = GetParent(children[k]);
+        tool.uId = reinterpret_cast<UINT_PTR>(children[k]);
+        tool.lpszText = const_cast<wchar_t*>(wide(text));
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return tooltip;
 }
 
 } // namespace
@@ -193,39 +248,53 @@ bool Form1Window::create() {
     if (hwnd_ || !registerClasses(instance, windowProc)) {
         return false;
     }
-    // A fixed size: the work fields stay out of sight only while the client area keeps
-    // the table's size.
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     const std::u16string caption(windowCaption);
-    if (!CreateWindowExW(0, form1Class, wide(caption), style, CW_USEDEFAULT, CW_USEDEFAULT,
+    if (!CreateWindowExW(0, form1Class, wide(caption), windowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this)) {
         return false;
     }
-
-    const int dpi = dpiOf(hwnd_);
-    RECT frame{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
-    const RECT client = frame;
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // Where the caption is taller than the system says (some themes), correct once.
-    RECT actual;
-    GetClientRect(hwnd_, &actual);
-    if (actual.right != client.right || actual.bottom != client.bottom) {
-        SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + client.right - actual.right,
-                     frame.bottom - frame.top + client.bottom - actual.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-
-    if (font_) {
-        DeleteObject(font_); // the font of a window that was created and closed before
-    }
-    font_ = createDialogFont();
     if (!createControls()) {
         DestroyWindow(hwnd_);
         return false;
     }
+    layOut(dpiOf(hwnd_), nullptr);
+    tooltip_ = createTooltip(hwnd_, children_);
     return true;
+}
+
+void Form1Window::layOut(int dpi, const RECT* suggested) {
+    const SIZE client = clientSizeAt(dpi);
+    const SIZE outer = windowSizeFor(client, windowStyle, dpi);
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE);
+    const POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{};
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, outer.cx, outer.cy, flags);
+    // Where the caption is taller than the system says (some themes), correct once.
+    RECT actual;
+    GetClientRect(hwnd_, &actual);
+    if (actual.right != client.cx || actual.bottom != client.cy) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx + client.cx - actual.right,
+                     outer.cy + client.cy - actual.bottom, flags | SWP_NOMOVE);
+    }
+
+    const HFONT font = createDialogFont(dpi);
+    const auto pixels = [dpi](int twips) { return twipsToPixels(twips, dpi); };
+    for (std::size_t k = 0; k < controls.size(); ++k) {
+        const Control& control = controls[k];
+        SetWindowPos(children_[k], nullptr, pixels(control.left), pixels(control.top),
+                     pixels(control.width), pixels(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (font) {
+            SendMessageW(children_[k], WM_SETFONT, WPARAM(font), TRUE);
+        }
+    }
+    if (font) {
+        // No control draws with the old font any more.
+        if (font_) {
+            DeleteObject(font_);
+        }
+        font_ = font;
+    }
+    // The frames draw their edge along their whole client area: all of it again.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HWND Form1Window::control(std::string_view name) const {
@@ -235,28 +304,21 @@ HWND Form1Window::control(std::string_view name) const {
 
 bool Form1Window::createControls() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const int dpi = dpiOf(hwnd_);
-    const auto pixels = [dpi](int twips) { return twipsToPixels(twips, dpi); };
-
-    // The table lists parents before their children.
+    // The table lists parents before their children. layOut places them.
     for (std::size_t k = 0; k < controls.size(); ++k) {
         const Control& control = controls[k];
         const int parent = indexOfControl(control.parent);
         const ChildStyle child = childStyle(control.kind);
         const std::u16string caption(control.field ? form_.text(*control.field) : control.caption);
-        HWND window = CreateWindowExW(
-            child.extendedStyle, child.className, wide(caption),
-            WS_CHILD | WS_VISIBLE | child.style, pixels(control.left), pixels(control.top),
-            pixels(control.width), pixels(control.height),
-            parent < 0 ? hwnd_ : children_[std::size_t(parent)],
-            reinterpret_cast<HMENU>(INT_PTR(firstControlId + int(k))), instance, nullptr);
+        HWND window = CreateWindowExW(child.extendedStyle, child.className, wide(caption),
+                                      WS_CHILD | WS_VISIBLE | child.style, 0, 0, 0, 0,
+                                      parent < 0 ? hwnd_ : children_[std::size_t(parent)],
+                                      reinterpret_cast<HMENU>(INT_PTR(firstControlId + int(k))),
+                                      instance, nullptr);
         if (!window) {
             return false;
         }
         children_[k] = window;
-        if (font_) {
-            SendMessageW(window, WM_SETFONT, WPARAM(font_), FALSE);
-        }
         if (control.kind == ControlKind::Button) {
             SetWindowLongPtrW(window, GWLP_USERDATA,
                               SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(buttonProc)));
@@ -271,11 +333,18 @@ bool Form1Window::createControls() {
     }
 
     // Tab and the arrow keys follow the z-order of siblings: put it in the table's tab order.
+    // A screen reader names an edit by the label just before it, so each label goes right
+    // before its field; labels take no focus, so Tab is unchanged.
+    const auto place = [](std::size_t k) {
+        const std::string_view field = fieldOfLabel(controls[k].name);
+        const int tabIndex = field.empty() ? controls[k].tabIndex
+                                           : controls[std::size_t(indexOfControl(field))].tabIndex;
+        return std::pair(tabIndex, field.empty());
+    };
     std::array<std::size_t, controls.size()> byTab;
     std::iota(byTab.begin(), byTab.end(), 0);
-    std::sort(byTab.begin(), byTab.end(), [](std::size_t a, std::size_t b) {
-        return controls[a].tabIndex < controls[b].tabIndex;
-    });
+    std::sort(byTab.begin(), byTab.end(),
+              [&place](std::size_t a, std::size_t b) { return place(a) < place(b); });
     for (const std::size_t k : byTab) {
         SetWindowPos(children_[k], HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
@@ -300,6 +369,7 @@ LRESULT CALLBACK Form1Window::windowProc(HWND hwnd, UINT message, WPARAM wParam,
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         window->hwnd_ = nullptr;
         window->lastFocus_ = nullptr;
+        window->tooltip_ = nullptr;
         window->children_.fill(nullptr);
         window->edits_.fill(nullptr);
         window->clipboard_.setOwner(nullptr);
@@ -335,6 +405,16 @@ LRESULT Form1Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    case WM_GETDPISCALEDSIZE: {
+        // Windows would scale the whole window; the client area must be the table's size.
+        const int dpi = int(wParam);
+        *reinterpret_cast<SIZE*>(lParam) = windowSizeFor(clientSizeAt(dpi), windowStyle, dpi);
+        return TRUE;
+    }
+    case WM_DPICHANGED:
+        // Moved to a screen of another scale, or the user changed the scale.
+        layOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         // The only window: the program ends with it.
         PostQuitMessage(0);

@@ -42,15 +42,25 @@ public:
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
 
+    // The tooltip control that holds the help texts of the fields and buttons, or null.
+    HWND tooltip() const { return tooltip_; }
+
     // How failures reach the user; by default a message box for a command and a beep for a
     // copy. A test gives one that does not block.
     void setFailureReport(FailureReport report) { report_ = std::move(report); }
 
 private:
+    // A fixed size: the work fields stay out of sight only while the client area keeps
+    // the table's size.
+    static constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool createControls();
+    // Sizes the window to the table's client area at `dpi`, at the top left of `suggested`
+    // where given, and places every control and sets its font at that DPI.
+    void layOut(int dpi, const RECT* suggested);
     void onControl(std::size_t index, WORD notification);
     void runCommand(CommandId command);
     bool showChangedFields();
@@ -60,6 +70,7 @@ private:
     Form1 form_{clipboard_};
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
+    HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::array<HWND, controls.size()> children_{};
     std::array<HWND, fieldCount> edits_{};
