@@ -158,7 +158,7 @@ TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
             EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
         } else { // the size the window asks Windows for as a change comes, at its own DPI
             SIZE asked{};
-            SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, screenDpi, LPARAM(&asked));
+            SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, WPARAM(screenDpi), LPARAM(&asked));
             EXPECT_EQ(std::pair(asked.cx, asked.cy),
                       std::pair(frame.right - frame.left, frame.bottom - frame.top));
         }
@@ -192,7 +192,7 @@ TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=*AtTheScreensDpi*";
-    for (const DWORD dpi : {144, 192, 96}) {
+    for (const DWORD dpi : {144u, 192u, 96u}) {
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
                                   REG_DWORD, &dpi, sizeof dpi),
                   ERROR_SUCCESS);
