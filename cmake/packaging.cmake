@@ -49,7 +49,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.orvanthe.Orvanthe.metainfo.xml
 # command-line tool's made from its --help, so that it never falls behind.
 configure_file(${resources}/orvanthe.1 orvanthe.1 @ONLY)
 set(pages ${CMAKE_CURRENT_BINARY_DIR}/orvanthe.1.gz)
-add_custom_command(OUTPUT orvanthe.1.gz COMMAND gzip -9nf orvanthe.1
+add_custom_command(OUTPUT orvanthe.1.gz COMMAND gzip -9nkf orvanthe.1
                    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/orvanthe.1 VERBATIM)
 find_program(HELP2MAN help2man)
 if(HELP2MAN AND TARGET orvanthe-link)
