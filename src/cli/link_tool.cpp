@@ -1,11 +1,115 @@
 #include "link_tool.h"
 
+#include "codec/code_page.h"
 #include "codec/utf8.h"
 
-#include <istream>
-#include <ostream>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
 
 namespace orvanthe::cli {
+namespace {
+
+// Results are written in blocks of about this size, and standard input read in these.
+constexpr std::size_t blockSize = 64 * 1024;
+
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+constexpr std::string_view usage = R"(Usage: orvanthe-link [--to FORM] [TEXT...]
+
+Converts download addresses between the http address and the thunder://, flashget://
+and qqdl:// links. Each TEXT is one input; with no TEXT, each line of standard input is
+one (empty lines are skipped, a UTF-8 byte-order mark at its start is ignored). A link
+(its scheme in any case) is taken apart into its address; any other input is the address
+itself. The requested forms of each address are written in UTF-8, one a line, each as
+soon as its input is read. Control characters and bidirectional controls inside a result
+(CR and LF among them) are written as percent-escapes of their UTF-8 bytes (%0D, %0A,
+%E2%80%AE, ...), so that a result is one line and a terminal only shows it.
+
+  --to FORM    http, thunder, flashget, qqdl, or all (the default): four lines for
+               each input (address, thunder, flashget, qqdl), an empty line between
+  --help       show this help and exit
+  --version    show the version and exit
+  --           all that follows is TEXT, even what begins with "-"
+
+Exit status:
+  0  every input converted
+  1  an input was not valid UTF-8 or too long for the memory available: it is named
+     on standard error and skipped, and the other inputs are converted
+  2  usage error; nothing converted
+  3  standard input could not be read or the results could not be written (the
+     reason is on standard error)
+)";
+
+// The number of bytes of the character at the start of `bytes` (valid UTF-8) that a terminal
+// obeys instead of showing: a control or a bidirectional control. 0 for any other.
+std::size_t controlLength(std::string_view bytes) {
+    const auto at = [bytes](std::size_t k) { return std::uint8_t(bytes[k]); };
+    const std::uint8_t lead = at(0);
+    if (lead < 0x20 || lead == 0x7F) {
+        return 1;
+    }
+    if (lead == 0xC2 && bytes.size() >= 2 && at(1) <= 0x9F) { // U+0080-U+009F
+        return 2;
+    }
+    if (lead == 0xE2 && bytes.size() >= 3) {
+        const std::uint8_t second = at(1);
+        const std::uint8_t third = at(2);
+        if (second == 0x80 &&
+            (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) {
+            return 3; // U+200E, U+200F, U+202A-U+202E
+        }
+        if (second == 0x81 && third >= 0xA6 && third <= 0xA9) {
+            return 3; // U+2066-U+2069
+        }
+    }
+    return 0;
+}
+
+// Whether one of the eight bytes of `word` is below 0x20 or is 0x7F, 0xC2 or 0xE2: the bytes
+// with which a control character can begin. Results hold none as a rule, so they are looked
+// for eight bytes at a time.
+bool mayHoldControl(std::uint64_t word) {
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highs = 0x8080808080808080;
+    const auto below = [](std::uint64_t bytes, std::uint64_t limit) {
+        return (bytes - ones * limit) & ~bytes & highs;
+    };
+    return (below(word, 0x20) | below(word ^ (ones * 0x7F), 1) | below(word ^ (ones * 0xC2), 1) |
+            below(word ^ (ones * 0xE2), 1)) != 0;
+}
+
+// Appends `bytes` (valid UTF-8) with each control character percent-escaped.
+void appendShown(std::string_view bytes, std::string& out) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::size_t copied = 0; // bytes before this are in `out`
+    for (std::size_t k = 0; k < bytes.size();) {
+        std::uint64_t word = 0;
+        if (k + sizeof word <= bytes.size() &&
+            (std::memcpy(&word, bytes.data() + k, sizeof word), !mayHoldControl(word))) {
+            k += sizeof word;
+            continue;
+        }
+        const std::size_t length = controlLength(bytes.substr(k));
+        if (length == 0) {
+            ++k;
+            continue;
+        }
+        out.append(bytes.substr(copied, k - copied));
+        for (const char each : bytes.substr(k, length)) {
+            out += '%';
+            out += hex[std::uint8_t(each) >> 4];
+            out += hex[std::uint8_t(each) & 0xF];
+        }
+        k += length;
+        copied = k;
+    }
+    out.append(bytes.substr(copied));
+}
+
+} // namespace
 
 std::optional<Target> targetNamed(std::string_view name) {
     if (name == "http") {
@@ -26,67 +130,234 @@ std::optional<Target> targetNamed(std::string_view name) {
     return std::nullopt;
 }
 
-LinkTool::LinkTool(Target target, std::ostream& out, std::ostream& err)
-    : target_(target), out_(out), err_(err) {}
+LinkTool::LinkTool(Target target, StandardStreams& streams)
+    : target_(target), streams_(streams), form_(std::in_place, clipboard_) {}
 
 bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
-    const auto text =
-        decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
-    if (!text) {
-        err_ << "orvanthe-link: " << kind << ' ' << number << " is not valid UTF-8; skipped\n";
+    const std::size_t before = pending_.size();
+    FieldId field = FieldId::Text1;
+    bool keptPasted = false;
+    try {
+        const auto text =
+            decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
+        if (!text) {
+            report(std::string(kind) + ' ' + std::to_string(number) +
+                   " is not valid UTF-8; skipped");
+            return false;
+        }
+
+        // A link goes where its scheme says, anything else is an address typed into the http
+        // field, and either is pasted there as in the window; the address alone needs no
+        // links.
+        field = fieldOfInput(*text);
+        if (target_ == Target::Http) {
+            form_->setText(field, *text);
+            form_->takeApart(field);
+        } else {
+            keptPasted = form_->fill(field, *text);
+        }
+
+        if (target_ != Target::All) {
+            write(FieldId(target_)); // the targets and the visible fields share their order
+        } else {
+            if (!firstResult_) {
+                pending_ += '\n';
+            }
+            for (const FieldId each :
+                 {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4}) {
+                write(each);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        // A conversion holds several texts the size of its input at once. Where they do not
+        // fit, none of this input's results is written, the fields let go of what they hold,
+        // and the next input starts afresh.
+        pending_.resize(before);
+        form_.emplace(clipboard_);
+        report(std::string(kind) + ' ' + std::to_string(number) +
+               " is too long for the memory available; skipped");
         return false;
     }
-
-    // A link goes where its scheme says and is taken apart as that field's button does;
-    // anything else is an address typed into the http field.
-    const FieldId field = fieldOfInput(*text);
-    form_.setText(field, *text);
-    form_.takeApart(field);
-    if (target_ != Target::Http) {
-        form_.run(CommandId::Command12);
-    }
-
-    if (target_ != Target::All) {
-        write(FieldId(target_)); // the targets and the visible fields share their order
-    } else {
-        if (!firstResult_) {
-            out_ << '\n';
-        }
-        for (const FieldId each :
-             {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4}) {
-            write(each);
-        }
-    }
     firstResult_ = false;
-    return true;
+    const bool allKept =
+        namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number);
+    if (pending_.size() >= blockSize) {
+        flush();
+    }
+    return allKept;
 }
 
-bool LinkTool::convertLines(std::istream& in) {
-    bool allValid = true;
-    std::string line;
-    for (std::size_t number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (!line.empty()) {
-            allValid &= convert(line, "line", number);
+bool LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind,
+                                           std::size_t number) {
+    if (target_ == Target::Http || CodePage::ansi().holds(form_->text(FieldId::Text1))) {
+        return true;
+    }
+    constexpr std::pair<FieldId, std::string_view> links[] = {
+        {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
+    bool none = true;
+    for (const auto& [link, name] : links) {
+        if (link != kept && (target_ == Target::All || FieldId(target_) == link)) {
+            report(std::string(kind) + ' ' + std::to_string(number) + ": the " + std::string(name) +
+                   " link has \"?\" for characters the code page lacks");
+            none = false;
         }
     }
-    return allValid;
+    return none;
+}
+
+bool LinkTool::convertLines() {
+    std::vector<char> block(blockSize);
+    std::string line;   // the start of a line that began in an earlier block
+    bool fitted = true; // whether all of that line fitted in memory
+    const auto keep = [&line, &fitted](std::string_view bytes) {
+        if (!fitted) {
+            return;
+        }
+        try {
+            line.append(bytes);
+        } catch (const std::bad_alloc&) {
+            line = std::string(); // the rest of this line is read and dropped
+            fitted = false;
+        }
+    };
+
+    bool allConverted = true;
+    std::size_t number = 1;
+    while (!failed_) {
+        // Whatever reads the results sees them before the tool waits for more input; while
+        // input keeps coming, they go out in blocks.
+        if (!streams_.inputWaiting() && !flush()) {
+            break;
+        }
+        const auto size = streams_.read(block);
+        if (!size) {
+            fail("read standard input");
+            break;
+        }
+        if (*size == 0) {
+            break;
+        }
+        std::string_view bytes(block.data(), *size);
+        for (std::size_t end = bytes.find('\n'); end != std::string_view::npos && !failed_;
+             end = bytes.find('\n')) {
+            if (line.empty() && fitted) { // the whole line is in this block
+                allConverted &= convertLine(bytes.substr(0, end), number++, true);
+            } else {
+                keep(bytes.substr(0, end));
+                allConverted &= convertLine(line, number++, fitted);
+                line = std::string();
+                fitted = true;
+            }
+            bytes.remove_prefix(end + 1);
+        }
+        keep(bytes);
+    }
+    if (!failed_ && (!line.empty() || !fitted)) {
+        allConverted &= convertLine(line, number, fitted);
+    }
+    return allConverted;
+}
+
+bool LinkTool::convertLine(std::string_view line, std::size_t number, bool fitted) {
+    if (!fitted) {
+        report("line " + std::to_string(number) + " is too long for the memory available; skipped");
+        return false;
+    }
+    if (number == 1 && line.starts_with(byteOrderMark)) {
+        line.remove_prefix(byteOrderMark.size());
+    }
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line.empty() || convert(line, "line", number);
+}
+
+bool LinkTool::flush() {
+    if (failed_ || pending_.empty()) {
+        return !failed_;
+    }
+    if (!streams_.write(StandardStreams::Out::Output, pending_)) {
+        fail("write the results");
+    }
+    pending_.clear();
+    if (pending_.capacity() > 2 * blockSize) {
+        pending_ = std::string(); // the results of one huge input are not kept around
+    }
+    return !failed_;
 }
 
 void LinkTool::write(FieldId field) {
-    line_ = encodeUtf8(form_.text(field));
-    // Line breaks inside a result are rare: escape only when there are some.
-    if (line_.find('\r') != std::string::npos || line_.find('\n') != std::string::npos) {
-        std::string escaped;
-        for (const char byte : line_) {
-            escaped += byte == '\r' ? "%0D" : byte == '\n' ? "%0A" : std::string_view(&byte, 1);
+    appendShown(encodeUtf8(form_->text(field)), pending_);
+    pending_ += '\n';
+}
+
+void LinkTool::report(std::string_view message) {
+    flush(); // the results before the message come before it
+    // Where even the message cannot be written, the exit status is all that tells.
+    streams_.write(StandardStreams::Out::Error, "orvanthe-link: " + std::string(message) + '\n');
+}
+
+void LinkTool::fail(std::string_view what) {
+    failed_ = true;
+    pending_.clear();
+    report("cannot " + std::string(what) + ": " + streams_.failure());
+}
+
+Status runLinkTool(std::span<const std::string> arguments, StandardStreams& streams) {
+    using Out = StandardStreams::Out;
+    const auto say = [&streams](std::string_view text) {
+        if (streams.write(Out::Output, text)) {
+            return Status::Converted;
         }
-        line_ = std::move(escaped);
+        streams.write(Out::Error, "orvanthe-link: cannot write: " + streams.failure() + '\n');
+        return Status::Failed;
+    };
+    const auto usageError = [&streams](const std::string& message) {
+        streams.write(Out::Error, "orvanthe-link: " + message + "\nTry 'orvanthe-link --help'.\n");
+        return Status::Usage;
+    };
+
+    Target target = Target::All;
+    std::vector<std::size_t> texts; // indexes of the TEXT arguments
+    bool options = true;
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const std::string_view argument = arguments[k];
+        if (!options || argument.size() < 2 || argument.front() != '-') {
+            texts.push_back(k);
+        } else if (argument == "--") {
+            options = false;
+        } else if (argument == "--help") {
+            return say(usage);
+        } else if (argument == "--version") {
+            return say("orvanthe-link " ORVANTHE_VERSION "\n");
+        } else if (argument == "--to" || argument.starts_with("--to=")) {
+            if (argument == "--to" && k + 1 == arguments.size()) {
+                return usageError("--to needs a FORM");
+            }
+            const std::string_view name =
+                argument == "--to" ? std::string_view(arguments[++k]) : argument.substr(5);
+            const auto named = targetNamed(name);
+            if (!named) {
+                return usageError("unknown FORM '" + std::string(name) +
+                                  "' (http, thunder, flashget, qqdl or all)");
+            }
+            target = *named;
+        } else {
+            return usageError("unknown option '" + std::string(argument) + "'");
+        }
     }
-    line_ += '\n';
-    out_ << line_;
+
+    LinkTool tool(target, streams);
+    bool allConverted = texts.empty() ? tool.convertLines() : true;
+    for (const std::size_t k : texts) {
+        if (tool.failed()) {
+            break;
+        }
+        // Numbered as the shell counts them, the program's name being 0.
+        allConverted &= tool.convert(arguments[k], "argument", k + 1);
+    }
+    tool.flush();
+    return tool.failed() ? Status::Failed : allConverted ? Status::Converted : Status::Skipped;
 }
 
 } // namespace orvanthe::cli

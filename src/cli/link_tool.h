@@ -3,8 +3,9 @@
 #include "form/clipboard.h"
 #include "form/form1.h"
 
-#include <iosfwd>
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,21 +18,69 @@ static_assert(int(Target::Http) == int(FieldId::Text1) && int(Target::Qqdl) == i
 // The target named `name` ("http", "thunder", "flashget", "qqdl", "all").
 std::optional<Target> targetNamed(std::string_view name);
 
-// Converts inputs as the window does, through the same form logic, and writes the
-// requested forms in UTF-8, one a line. A result never spans lines: CR and LF inside it
-// are written as %0D and %0A. With Target::All an input gives four lines (address,
-// thunder, flashget, qqdl) and an empty line separates inputs.
+// The tool's exit statuses.
+enum class Status {
+    Converted = 0, // every input converted
+    Skipped = 1,   // an input was named on standard error and skipped
+    Usage = 2,     // the arguments made no sense; nothing was converted
+    Failed = 3,    // standard input could not be read or a result could not be written
+};
+
+// Standard input, output and error as the platform provides them. Every platform reads and
+// writes UTF-8 through this; what it takes to reach a terminal, a console, a pipe or a file
+// stays behind it.
+class StandardStreams {
+public:
+    enum class Out { Output, Error };
+
+    virtual ~StandardStreams() = default;
+
+    // Reads at most `buffer.size()` bytes of standard input into `buffer`: how many were
+    // read, 0 at the end of the input, nothing when it cannot be read (see failure()).
+    virtual std::optional<std::size_t> read(std::span<char> buffer) = 0;
+
+    // Whether standard input has bytes that a read would return without waiting, or its end.
+    virtual bool inputWaiting() = 0;
+
+    // Writes all of `bytes`, whole lines of UTF-8, to standard output or standard error;
+    // false when that failed (see failure()).
+    virtual bool write(Out stream, std::string_view bytes) = 0;
+
+    // Why the last read or write failed, in the system's words.
+    virtual std::string failure() = 0;
+};
+
+// Converts inputs as the window does, through the same form logic, and writes the requested
+// forms in UTF-8, one a line. What it writes never drives a terminal: the control characters
+// (U+0000-U+001F, U+007F-U+009F) and the bidirectional controls (U+200E, U+200F,
+// U+202A-U+202E, U+2066-U+2069) in a result are written as percent-escapes of their UTF-8
+// bytes, so a result is always one line and shows what it holds; "%" itself stays as it is.
+// With Target::All an input gives four lines (address, thunder, flashget, qqdl) and an empty
+// line separates inputs.
+//
+// Results are collected and written in blocks; flush() writes what is collected.
 class LinkTool {
 public:
-    LinkTool(Target target, std::ostream& out, std::ostream& err);
+    LinkTool(Target target, StandardStreams& streams);
 
-    // Converts one input given as UTF-8 bytes. Input that is not valid UTF-8 is reported on
-    // the error stream by `kind` and `number` ("line 7"), skipped, and gives false.
+    // Converts one input given as UTF-8 bytes. An input that is not valid UTF-8 or that does
+    // not fit in memory is reported on standard error by `kind` and `number` ("line 7"),
+    // skipped, and gives false. A link written with "?" for characters of its address that
+    // the code page lacks is written, named the same way, and gives false; a pasted link
+    // that would so change is written as it was given, as the window keeps it.
     bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
-    // Converts each line of `in` (LF or CR LF line ends), skipping empty lines. False when
-    // any line was skipped as invalid.
-    bool convertLines(std::istream& in);
+    // Converts each line of standard input (LF or CR LF line ends, a UTF-8 byte-order mark
+    // at the start ignored), skipping empty lines. Holds one line in memory at a time, and
+    // writes what it has whenever no more input is waiting, so that each result of a line
+    // typed or piped in slowly appears at once. False when any line was skipped.
+    bool convertLines();
+
+    // Writes the results collected so far; false when that failed.
+    bool flush();
+
+    // Whether reading or writing failed: that was reported, and nothing more is written.
+    bool failed() const { return failed_; }
 
 private:
     // The tool has no clipboard: its inputs arrive as arguments and lines.
@@ -41,15 +90,27 @@ private:
         void setText(std::u16string_view) override {}
     };
 
+    bool convertLine(std::string_view line, std::size_t number, bool fitted);
     void write(FieldId field);
+    void report(std::string_view message);
+    void fail(std::string_view what);
+
+    // Names each link just written that has "?" for characters of the address that the code
+    // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
+    // Gives true when there was none to name.
+    bool namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
-    std::ostream& out_;
-    std::ostream& err_;
+    StandardStreams& streams_;
     NoClipboard clipboard_;
-    Form1 form_{clipboard_};
+    std::optional<Form1> form_;
     bool firstResult_ = true;
-    std::string line_; // reused for each output line
+    bool failed_ = false;
+    std::string pending_; // results not yet written
 };
+
+// The whole tool: reads the options in `arguments` (UTF-8, without the program's name),
+// converts the inputs they name or standard input, and gives the exit status.
+Status runLinkTool(std::span<const std::string> arguments, StandardStreams& streams);
 
 } // namespace orvanthe::cli

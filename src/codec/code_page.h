@@ -38,6 +38,10 @@ public:
     // a surrogate pair and a lone surrogate alike.
     void appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const;
 
+    // Whether the code page has bytes for every character of `text`, so that appendBytes
+    // writes no "?" in place of one. A "?" of the text itself is a character like any other.
+    bool holds(std::u16string_view text) const;
+
     // Writes the text that the code page gives for the two bytes `lead` (0x80 or more) and
     // `trail` at `to`: one character for a two-byte code, two where the converter reads the
     // bytes apart. Returns the end of what it wrote.

@@ -1,13 +1,14 @@
 # Fails unless PROGRAM imports from Windows' own DLLs only, is large-address-aware, names
 # itself in its version resource, and carries the manifest that asks for version 6 of the
-# common controls and declares per-monitor DPI awareness.
+# common controls and declares per-monitor DPI awareness. With WITHOUT_RESOURCES, the version
+# resource and manifest are not looked for.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 if(NOT imports)
     message(FATAL_ERROR "no imports found in ${PROGRAM}")
 endif()
-set(allowed kernel32.dll user32.dll gdi32.dll comctl32.dll msvcrt.dll)
+set(allowed kernel32.dll user32.dll gdi32.dll comctl32.dll advapi32.dll msvcrt.dll)
 foreach(import IN LISTS imports)
     string(REPLACE "DLL Name: " "" dll "${import}")
     string(TOLOWER "${dll}" dll)
@@ -17,6 +18,9 @@ foreach(import IN LISTS imports)
 endforeach()
 if(NOT headers MATCHES "large address aware")
     message(FATAL_ERROR "${PROGRAM} is not large-address-aware")
+endif()
+if(WITHOUT_RESOURCES)
+    return()
 endif()
 
 # The version resource's strings (UTF-16): each name, its padding, its value.
