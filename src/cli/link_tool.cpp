@@ -130,10 +130,13 @@ std::optional<Target> targetNamed(std::string_view name) {
     return std::nullopt;
 }
 
-LinkTool::LinkTool(Target target, StandardStreams& streams)
-    : target_(target), streams_(streams), form_(std::in_place, clipboard_) {}
+LinkTool::LinkTool(Target target, StandardStreams& streams, bool batchPath)
+    : target_(target), streams_(streams), form_(std::in_place, clipboard_), batchPath_(batchPath) {}
 
 bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
+    if (batchPath_ && convertFast(input)) {
+        return true;
+    }
     const std::size_t before = pending_.size();
     FieldId field = FieldId::Text1;
     bool keptPasted = false;
@@ -185,6 +188,31 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
         flush();
     }
     return allKept;
+}
+
+bool LinkTool::convertFast(std::string_view input) {
+    static constexpr FieldId visible[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3,
+                                          FieldId::Text4};
+    const bool all = target_ == Target::All;
+    const std::size_t before = pending_.size();
+    try {
+        if (all && !firstResult_) {
+            pending_ += '\n';
+        }
+        if (!batch_.fill(input, all ? visible : std::span(visible).subspan(std::size_t(target_), 1),
+                         pending_)) {
+            pending_.resize(before);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        pending_.resize(before); // the form logic tries again and says what failed
+        return false;
+    }
+    firstResult_ = false;
+    if (pending_.size() >= blockSize) {
+        flush();
+    }
+    return true;
 }
 
 bool LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form/batch_fill.h"
 #include "form/clipboard.h"
 #include "form/form1.h"
 
@@ -61,7 +62,9 @@ public:
 // Results are collected and written in blocks; flush() writes what is collected.
 class LinkTool {
 public:
-    LinkTool(Target target, StandardStreams& streams);
+    // Without `batchPath` every input goes through the form logic, which defines the results;
+    // the tests compare the two.
+    LinkTool(Target target, StandardStreams& streams, bool batchPath = true);
 
     // Converts one input given as UTF-8 bytes. An input that is not valid UTF-8 or that does
     // not fit in memory is reported on standard error by `kind` and `number` ("line 7"),
@@ -91,6 +94,8 @@ private:
     };
 
     bool convertLine(std::string_view line, std::size_t number, bool fitted);
+    // Collects the results of `input` by the batch path, where it takes the input.
+    bool convertFast(std::string_view input);
     void write(FieldId field);
     void report(std::string_view message);
     void fail(std::string_view what);
@@ -104,6 +109,8 @@ private:
     StandardStreams& streams_;
     NoClipboard clipboard_;
     std::optional<Form1> form_;
+    BatchFill batch_;
+    bool batchPath_;
     bool firstResult_ = true;
     bool failed_ = false;
     std::string pending_; // results not yet written

@@ -4,23 +4,8 @@
 
 namespace orvanthe {
 
-const CodePage& CodePage::ansi() {
-    static const CodePage codePage([] {
-        auto tables = std::make_unique<Tables>();
-        fillAnsiTables(*tables);
-        return std::unique_ptr<const Tables>(std::move(tables));
-    }());
-    return codePage;
-}
-
-CodePage::CodePage(std::unique_ptr<const Tables> tables) : tables_(std::move(tables)) {
-    // A byte that some character encodes to on its own is no lead byte.
-    for (const std::uint16_t bytes : tables_->bytesOfUnit) {
-        if (bytes >= 0x80 && bytes < 0x100) {
-            singleBytes_[bytes] = true;
-        }
-    }
-}
+CodePage::CodePage(std::unique_ptr<const Tables> tables)
+    : owned_(std::move(tables)), tables_(owned_.get()) {}
 
 void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const {
     // At most two bytes per unit; size once and trim at the end. Locals keep the loop free
