@@ -23,20 +23,33 @@ char16_t asciiLower(char16_t c) {
 }
 
 // The address in link `link` of form `k` worked out the plain way, one step after the other:
-// white space off both ends, every copy of the scheme (in any case) removed by trying each
-// place, a flashget tail cut at "&", the body decoded by the reference up to its first NUL,
-// the wrapper taken off.
+// white space off both ends, the escapes of ":", "/", "+", "=" and "&" read, every copy of the
+// scheme (in any case) removed by trying each place and each space behind the first read as
+// "+", a flashget tail cut at "&", the body decoded by the reference up to its first NUL, the
+// wrapper taken off.
 std::u16string plainAddress(std::size_t k, std::u16string_view link) {
-    constexpr std::u16string_view space = u" \t\r\n\u00A0\u3000";
+    constexpr std::u16string_view space = u" \t\r\n\u00A0\u3000\uFEFF\u200B";
     const std::size_t first = std::min(link.find_first_not_of(space), link.size());
     link = link.substr(first, link.find_last_not_of(space) + 1 - first);
-    std::u16string body;
+    constexpr std::u16string_view escapes[] = {u"%3a:", u"%2f/", u"%2b+", u"%3d=", u"%26&"};
+    std::u16string unescaped;
     for (std::size_t i = 0; i < link.size();) {
-        const auto rest = link.substr(i, schemes[k].size());
+        const auto escape = std::ranges::find_if(escapes, [&](std::u16string_view e) {
+            return std::ranges::equal(link.substr(i, 3), e.substr(0, 3), {}, asciiLower);
+        });
+        unescaped.push_back(escape == std::end(escapes) ? link[i] : (*escape)[3]);
+        i += escape == std::end(escapes) ? 1u : 3u;
+    }
+    std::u16string body;
+    bool behindScheme = false;
+    for (std::size_t i = 0; i < unescaped.size();) {
+        const auto rest = std::u16string_view(unescaped).substr(i, schemes[k].size());
         if (std::ranges::equal(rest, schemes[k], {}, asciiLower)) {
             i += schemes[k].size();
+            behindScheme = true;
         } else {
-            body.push_back(link[i++]);
+            body.push_back(behindScheme && unescaped[i] == u' ' ? u'+' : unescaped[i]);
+            ++i;
         }
     }
     if (k == 2) {
@@ -75,10 +88,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(revisions(form) == before, "a paste from a held clipboard changed a field");
         return 0;
     }
-    const auto links = referenceLinks(form.text(FieldId::Text1));
-    for (std::size_t k = 0; k < 4; ++k) { // no field holds NUL; Text2 - Text4 are the links
-        require(form.text(shown[k]).find(u'\0') == std::u16string::npos, "a field holds NUL");
-        require(k == 0 || form.text(shown[k]) == links[k - 1], "a link is not the address's");
+    const std::u16string& address = form.text(FieldId::Text1);
+    const auto links = referenceLinks(address);
+    for (std::size_t k = 0; k < fieldCount; ++k) {
+        require(form.text(FieldId(k)).find(u'\0') == std::u16string::npos, "a field holds NUL");
+    }
+    // Text2 - Text4 are the links of Text1; but where the link of the pasted field would not
+    // give Text1 back, that field holds what was pasted.
+    for (std::size_t k = 1; k < 4; ++k) {
+        const bool kept = k == pasted && plainAddress(k, links[k - 1]) != address;
+        require(form.text(shown[k]) == (kept ? beforeNul : links[k - 1]),
+                kept ? "a pasted link was replaced by one that names another address"
+                     : "a link is not that of the address");
     }
     require(form.text(FieldId::Text1) ==
                 (pasted == 0 ? beforeNul : plainAddress(pasted, beforeNul)),

@@ -1,4 +1,5 @@
 // Runs the built orvanthe-link as a user would: arguments, standard input, exit status.
+#include "cases.h"
 #include "codec/utf8.h"
 
 #include <algorithm>
@@ -39,6 +40,15 @@ Outcome run(const std::vector<std::string>& arguments, const std::string& input 
             WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
+// Text a command line can carry and a result line shows as it is.
+bool plain(std::u16string_view text) {
+    return std::ranges::none_of(text, [](char16_t c) { return c < 0x20; });
+}
+
+const std::vector<std::string> forms = {"http", "thunder", "flashget", "qqdl"};
+using orvanthe::test::cases;
+constexpr auto utf8 = orvanthe::encodeUtf8;
+
 Outcome run(const std::vector<std::u16string>& arguments, const std::string& input) {
     std::vector<std::string> bytes;
     std::ranges::transform(arguments, std::back_inserter(bytes), orvanthe::encodeUtf8);
@@ -50,6 +60,37 @@ TEST(Cli, InvalidUtf8ArgumentsAreNamedAndSkipped) {
     const Outcome result = run({"--to", "http", "qqdl://YQ==", "\xed\xa0\x80", "qqdl://Yg=="});
     EXPECT_EQ(std::tuple(result.out, result.status), std::tuple("a\nb\n", 1));
     EXPECT_NE(result.err.find("argument 4"), std::string::npos) << result.err;
+}
+
+// Each input of the table that gives the link fields after its paste: the tool writes what
+// the window shows and names each link written with "?" for a character the code page lacks.
+TEST(Cli, EveryPasteGivesWhatTheWindowShows) {
+    std::vector<std::string> inputs, out(5), err(5); // for each form, then all four
+    for (const auto& row : cases()) {
+        if (row.form() < 0 || row.cells.size() < 5 || !plain(row.cells[0])) {
+            continue;
+        }
+        inputs.push_back(utf8(row.cells[0]));
+        out[4] += inputs.size() == 1 ? "" : "\n";
+        const std::string named = row.cells.size() > 5 ? utf8(row.cells[5]) : "";
+        for (std::size_t n = 0; n < 4; ++n) {
+            const std::string message = "orvanthe-link: argument " +
+                                        std::to_string(inputs.size() + 1) + ": the " + forms[n] +
+                                        " link has \"?\" for characters the code page lacks\n";
+            const bool lost = named.find(forms[n]) != std::string::npos; // no name holds another
+            out[n] += utf8(row.cells[n + 1]) + "\n";
+            out[4] += utf8(row.cells[n + 1]) + "\n";
+            err[n] += lost ? message : "";
+            err[4] += lost ? message : "";
+        }
+    }
+    for (std::size_t n = 0; n < 5; ++n) {
+        inputs.insert(inputs.begin(), "--to=" + (n < 4 ? forms[n] : "all"));
+        const Outcome result = run(inputs);
+        EXPECT_EQ(std::tuple(result.out, result.err, result.status),
+                  std::tuple(out[n], err[n], err[n].empty() ? 0 : 1));
+        inputs.erase(inputs.begin());
+    }
 }
 
 TEST(Cli, HelpNamesTheOptionAndEveryStatus) {

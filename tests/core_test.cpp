@@ -1,10 +1,11 @@
 // The codec and the form logic over the table of cases, and what rows cannot hold: NUL at
-// every place, the clipboard both ways.
+// every place, the clipboard both ways; and the windows' reading of their command line.
 #include "cases.h"
 #include "codec/class1.h"
 #include "codec/utf8.h"
 #include "fake_clipboard.h"
 #include "form/form1.h"
+#include "shell/start_request.h"
 
 #include <gtest/gtest.h>
 #include <new>
@@ -81,6 +82,9 @@ TEST(Form, EveryInputGoesToItsFieldAndGivesItsAddress) {
         clipboard.content = input;
         pasted.run(pastes[std::size_t(k)]);
         EXPECT_EQ(pasted.text(FieldId::Text1), row.cells[1]);
+        if (row.cells.size() > 2) {
+            EXPECT_EQ(visible(pasted), Visible(row.cells.begin() + 1, row.cells.begin() + 5));
+        }
         Form1 typed(clipboard);
         typed.setText(shown[k], input);
         typed.run(converts[std::size_t(k)]);
@@ -148,6 +152,26 @@ TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
 TEST(Utf8, EncodesEachFormAndLoneSurrogatesAsReplacements) {
     EXPECT_EQ(encodeUtf8(u"\x7F\x80\xD800\xD83D\xDE00\xDBFF\xDFFF\xDC00z"),
               "\x7F\xC2\x80\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
+}
+
+// A link may carry quotes to smuggle options in behind it: an option counts only alone.
+TEST(StartRequest, AnOptionCountsOnlyAsTheOneArgument) {
+    using enum StartKind;
+    using Arguments = std::vector<std::u16string_view>;
+    const std::tuple<Arguments, StartKind, std::u16string_view> rows[] = {
+        {{}, Window, u""},
+        {{u"qqdl://", u"--unregister", u""}, Text, u"qqdl://"},
+        {{u"--register"}, Register, u""},
+        {{u"--unregister"}, Unregister, u""},
+        {{u"--register", u"qqdl://"}, Usage, u""},
+        {{u"--unregister", u"--unregister"}, Usage, u""},
+        {{u"-"}, Usage, u""},
+    };
+    for (const auto& [arguments, kind, text] : rows) {
+        const StartRequest request = startRequest(arguments);
+        EXPECT_EQ(std::tuple(request.kind, std::u16string(request.text)),
+                  std::tuple(kind, std::u16string(text)));
+    }
 }
 
 } // namespace

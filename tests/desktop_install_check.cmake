@@ -12,7 +12,7 @@ endif()
 set(entry "${PREFIX}/share/applications/orvanthe.desktop")
 file(STRINGS "${entry}" execLine REGEX "^Exec=")
 file(STRINGS "${entry}" iconLine REGEX "^Icon=")
-string(REPLACE "Exec=" "" program "${execLine}")
+string(REGEX REPLACE "^Exec=([^ ]*).*" "\\1" program "${execLine}")
 string(REPLACE "Icon=" "" icon "${iconLine}")
 foreach(file IN ITEMS "bin/${program}" "share/icons/hicolor/16x16/apps/${icon}.png"
                       "share/icons/hicolor/32x32/apps/${icon}.png")

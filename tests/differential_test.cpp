@@ -1,9 +1,14 @@
 // The codec and the form logic against code nobody here wrote: ICU's bulk conversion and
 // OpenSSL's Base64, on random texts and on every code.
+#include "cases.h"
+#include "cli/link_tool.h"
 #include "codec/class1.h"
+#include "codec/utf8.h"
 #include "fake_clipboard.h"
+#include "form/batch_fill.h"
 #include "form/form1.h"
 #include "reference.h"
+#include "string_streams.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -116,6 +121,90 @@ TEST(Differential, EveryLinkGivesItsAddressBack) {
             ASSERT_EQ(form.text(FieldId::Text1), expected.substr(0, expected.find(u'\0')));
             form.fill(FieldId::Text1, address);
         }
+    }
+}
+
+// orvanthe-link with and without its batch path on one input, for every form it writes.
+void expectSameResults(const std::string& input) {
+    for (int target = 0; target < 5; ++target) {
+        StringStreams streams[2];
+        bool valid[2];
+        for (const int batch : {0, 1}) {
+            cli::LinkTool tool(cli::Target(target), streams[batch], batch == 1);
+            valid[batch] = tool.convert(input, "line", 1);
+            tool.flush();
+        }
+        ASSERT_EQ(streams[1].out, streams[0].out) << input;
+        ASSERT_EQ(streams[1].err, streams[0].err) << input;
+        ASSERT_EQ(valid[1], valid[0]) << input;
+    }
+}
+
+// Every cell of the table; then addresses, and links of any bytes, made of pieces that some
+// rule of the form logic or of the tool treats apart: wrappers, white space, control and
+// formatting characters, escapes, code page and UTF-8 text, lone lead bytes, NUL.
+TEST(Differential, TheBatchPathWritesWhatTheFormLogicWrites) {
+    for (const Case& row : cases()) {
+        for (const std::u16string& cell : row.cells) {
+            expectSameResults(encodeUtf8(cell));
+        }
+    }
+    static const std::string pieces[] = {"http://",
+                                         "a.b/",
+                                         "c.zip",
+                                         "AA",
+                                         "ZZ",
+                                         "[FLASHGET]",
+                                         "&",
+                                         "=",
+                                         "%3A",
+                                         " ",
+                                         "\t",
+                                         "\x01",
+                                         "\x7F",
+                                         "\xD6\xD0",
+                                         "\xB5\xE7\xD3\xB0",
+                                         "\xE4\xB8\xAD",
+                                         "\xC3\xA9",
+                                         "\xE2\x80\x8E",
+                                         "\x80",
+                                         "\xFF",
+                                         "\xA1\xA1",
+                                         "\xA1\x40",
+                                         "\xA8\xA6",
+                                         "\xD6",
+                                         std::string(1, '\0'),
+                                         "\xE3\x80\x80",
+                                         "\xEF\xBB\xBF",
+                                         "\xC2\xA0",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xED\xA0\x80",
+                                         "?"};
+    static const std::string schemes[] = {"thunder://", "Flashget://", "QQDL://", " qqdl://"};
+    static const std::string tails[] = {"&velkaron777", "&", "&a b",        "=", "x",
+                                        "%3D",          " ", "\xE4\xB8\xAD"};
+    // The common inputs take the batch path: an address, and links of any scheme's case.
+    BatchFill batch;
+    std::string written;
+    const FieldId all[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4};
+    for (const char* common :
+         {"http://a.b/中文.zip", "thunder://QUFodHRwOi8vYS5iL9bQzsQuemlwWlo=",
+          "Flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIv1tDOxC56aXBbRkxBU0hHRVRd&velkaron777",
+          "QQDL://aHR0cDovL2EuYi/W0M7ELnppcA=="}) {
+        EXPECT_TRUE(batch.fill(common, all, written)) << common;
+    }
+    std::mt19937 random(15);
+    for (int n = 0; n < 20000; ++n) {
+        const std::string text = randomText<std::string>(random, pieces, 8);
+        if (n % 4 == 0) {
+            expectSameResults(text);
+            continue;
+        }
+        const std::u16string body = referenceBase64(text);
+        const auto cut = std::min<std::size_t>(random() % 3, body.size()); // damaged bodies
+        std::string link = schemes[random() % std::size(schemes)];
+        link.append(body.begin(), body.end() - std::ptrdiff_t(cut));
+        expectSameResults(link + (random() % 2 ? "" : tails[random() % std::size(tails)]));
     }
 }
 

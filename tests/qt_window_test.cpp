@@ -3,6 +3,7 @@
 #include "cases.h"
 #include "shell/control_table.h"
 #include "shell/qt/form1_window.h"
+#include "shell/qt/start_up.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,6 +23,13 @@ QString qs(std::u16string_view text) {
 
 QString qs(std::string_view name) {
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
+}
+
+QStringList qs(const std::vector<std::u16string>& texts) {
+    QStringList list;
+    std::ranges::transform(texts, std::back_inserter(list),
+                           [](const auto& text) { return qs(text); });
+    return list;
 }
 
 // The controls that take the focus, in the table's tab order.
@@ -110,11 +118,10 @@ private slots:
                 click(2 * row.form() + 1);
                 QVERIFY2(field(0)->text() == qs(row.cells[1]),
                          qPrintable(QString::number(row.line)));
+                QVERIFY2(row.cells.size() < 3 || shown() == qs(row.cells).mid(1, 4),
+                         qPrintable(QString::number(row.line)));
             }
-            QStringList all;
-            for (std::size_t n = 0; row.kind == "links" && n < 4; ++n) {
-                all << qs(row.cells[n]);
-            }
+            const QStringList all = row.kind == "links" ? qs(row.cells) : QStringList();
             for (int k = 0; k < all.size(); ++k) {
                 type({"t1", "t2", "t3", ""});
                 clipboard()->setText(all[k]);
@@ -149,6 +156,27 @@ private slots:
         QCOMPARE(shown(),
                  (QStringList{"", "thunder://QUFaWg==",
                               "flashget://W0ZMQVNIR0VUXVtGTEFTSEdFVF0=&velkaron777", "qqdl://"}));
+    }
+
+    // The window as the command line opens it: any form of a row fills in all four, whatever
+    // follows it; an option among the arguments opens none. Nothing goes to the clipboard.
+    void commandLineFillsTheWindow() {
+        for (const auto& row : test::cases()) {
+            const QStringList all = row.kind == "links" ? qs(row.cells) : QStringList();
+            for (const QString& text : all) {
+                for (const QStringList& after : {QStringList{}, QStringList{"--register", ""}}) {
+                    window = openForm1(QStringList{"orvanthe", text} + after);
+                    QCOMPARE(shown(), all);
+                }
+            }
+        }
+        window = openForm1({"orvanthe"});
+        QCOMPARE(shown(), QStringList({"", "", "", ""}));
+        for (const QStringList& wrong :
+             {QStringList{"--bogus"}, QStringList{"--bogus", "qqdl://"}, QStringList{"-"}}) {
+            QVERIFY(!openForm1(QStringList{"orvanthe"} + wrong));
+        }
+        QCOMPARE(clipboard()->text(), QString());
     }
 
     // The labels reach over the left ends of some fields: a click there lands in the field.

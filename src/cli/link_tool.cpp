@@ -1,10 +1,12 @@
 #include "link_tool.h"
 
+#include "codec/code_page.h"
 #include "codec/utf8.h"
 
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace orvanthe::cli {
@@ -128,11 +130,16 @@ std::optional<Target> targetNamed(std::string_view name) {
     return std::nullopt;
 }
 
-LinkTool::LinkTool(Target target, StandardStreams& streams)
-    : target_(target), streams_(streams), form_(std::in_place, clipboard_) {}
+LinkTool::LinkTool(Target target, StandardStreams& streams, bool batchPath)
+    : target_(target), streams_(streams), form_(std::in_place, clipboard_), batchPath_(batchPath) {}
 
 bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
+    if (batchPath_ && convertFast(input)) {
+        return true;
+    }
     const std::size_t before = pending_.size();
+    FieldId field = FieldId::Text1;
+    bool keptPasted = false;
     try {
         const auto text =
             decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
@@ -142,13 +149,15 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
             return false;
         }
 
-        // A link goes where its scheme says and is taken apart as that field's button does;
-        // anything else is an address typed into the http field.
-        const FieldId field = fieldOfInput(*text);
-        form_->setText(field, *text);
-        form_->takeApart(field);
-        if (target_ != Target::Http) {
-            form_->run(CommandId::Command12);
+        // A link goes where its scheme says, anything else is an address typed into the http
+        // field, and either is pasted there as in the window; the address alone needs no
+        // links.
+        field = fieldOfInput(*text);
+        if (target_ == Target::Http) {
+            form_->setText(field, *text);
+            form_->takeApart(field);
+        } else {
+            keptPasted = form_->fill(field, *text);
         }
 
         if (target_ != Target::All) {
@@ -173,10 +182,55 @@ bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_
         return false;
     }
     firstResult_ = false;
+    const bool allKept =
+        namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number);
+    if (pending_.size() >= blockSize) {
+        flush();
+    }
+    return allKept;
+}
+
+bool LinkTool::convertFast(std::string_view input) {
+    static constexpr FieldId visible[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3,
+                                          FieldId::Text4};
+    const bool all = target_ == Target::All;
+    const std::size_t before = pending_.size();
+    try {
+        if (all && !firstResult_) {
+            pending_ += '\n';
+        }
+        if (!batch_.fill(input, all ? visible : std::span(visible).subspan(std::size_t(target_), 1),
+                         pending_)) {
+            pending_.resize(before);
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        pending_.resize(before); // the form logic tries again and says what failed
+        return false;
+    }
+    firstResult_ = false;
     if (pending_.size() >= blockSize) {
         flush();
     }
     return true;
+}
+
+bool LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind,
+                                           std::size_t number) {
+    if (target_ == Target::Http || CodePage::ansi().holds(form_->text(FieldId::Text1))) {
+        return true;
+    }
+    constexpr std::pair<FieldId, std::string_view> links[] = {
+        {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
+    bool none = true;
+    for (const auto& [link, name] : links) {
+        if (link != kept && (target_ == Target::All || FieldId(target_) == link)) {
+            report(std::string(kind) + ' ' + std::to_string(number) + ": the " + std::string(name) +
+                   " link has \"?\" for characters the code page lacks");
+            none = false;
+        }
+    }
+    return none;
 }
 
 bool LinkTool::convertLines() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form/batch_fill.h"
 #include "form/clipboard.h"
 #include "form/form1.h"
 
@@ -61,11 +62,15 @@ public:
 // Results are collected and written in blocks; flush() writes what is collected.
 class LinkTool {
 public:
-    LinkTool(Target target, StandardStreams& streams);
+    // Without `batchPath` every input goes through the form logic, which defines the results;
+    // the tests compare the two.
+    LinkTool(Target target, StandardStreams& streams, bool batchPath = true);
 
     // Converts one input given as UTF-8 bytes. An input that is not valid UTF-8 or that does
     // not fit in memory is reported on standard error by `kind` and `number` ("line 7"),
-    // skipped, and gives false.
+    // skipped, and gives false. A link written with "?" for characters of its address that
+    // the code page lacks is written, named the same way, and gives false; a pasted link
+    // that would so change is written as it was given, as the window keeps it.
     bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
     // Converts each line of standard input (LF or CR LF line ends, a UTF-8 byte-order mark
@@ -89,14 +94,23 @@ private:
     };
 
     bool convertLine(std::string_view line, std::size_t number, bool fitted);
+    // Collects the results of `input` by the batch path, where it takes the input.
+    bool convertFast(std::string_view input);
     void write(FieldId field);
     void report(std::string_view message);
     void fail(std::string_view what);
+
+    // Names each link just written that has "?" for characters of the address that the code
+    // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
+    // Gives true when there was none to name.
+    bool namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
     StandardStreams& streams_;
     NoClipboard clipboard_;
     std::optional<Form1> form_;
+    BatchFill batch_;
+    bool batchPath_;
     bool firstResult_ = true;
     bool failed_ = false;
     std::string pending_; // results not yet written

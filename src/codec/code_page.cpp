@@ -4,23 +4,8 @@
 
 namespace orvanthe {
 
-const CodePage& CodePage::ansi() {
-    static const CodePage codePage([] {
-        auto tables = std::make_unique<Tables>();
-        fillAnsiTables(*tables);
-        return std::unique_ptr<const Tables>(std::move(tables));
-    }());
-    return codePage;
-}
-
-CodePage::CodePage(std::unique_ptr<const Tables> tables) : tables_(std::move(tables)) {
-    // A byte that some character encodes to on its own is no lead byte.
-    for (const std::uint16_t bytes : tables_->bytesOfUnit) {
-        if (bytes >= 0x80 && bytes < 0x100) {
-            singleBytes_[bytes] = true;
-        }
-    }
-}
+CodePage::CodePage(std::unique_ptr<const Tables> tables)
+    : owned_(std::move(tables)), tables_(owned_.get()) {}
 
 void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const {
     // At most two bytes per unit; size once and trim at the end. Locals keep the loop free
@@ -61,6 +46,16 @@ void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& 
         }
     }
     out.resize(std::size_t(to - out.data()));
+}
+
+bool CodePage::holds(std::u16string_view text) const {
+    const std::uint16_t* bytesOfUnit = tables_->bytesOfUnit.data();
+    for (const char16_t unit : text) {
+        if (bytesOfUnit[unit] == u'?' && unit != u'?') {
+            return false; // surrogates too: the table gives them "?"
+        }
+    }
+    return true;
 }
 
 } // namespace orvanthe

@@ -9,13 +9,12 @@
 
 namespace orvanthe {
 
-// The system ANSI code page as the codec uses it. The platform's converter is asked once,
-// when the code page is first used, for every character and every two-byte code; after
-// that each conversion is a table lookup per character, so long texts convert in linear
-// time with no call into the platform per character.
+// The system ANSI code page as the codec uses it: tables that give the bytes of every
+// character and the text of every two-byte code, so that each conversion is a table lookup
+// per character and long texts convert in linear time. Code page 936 is built into the
+// program; on Windows the system's converter fills the tables once, at first use.
 class CodePage {
 public:
-    // What the platform's converter fills in once.
     struct Tables {
         // Bytes of each UTF-16 code unit: a value below 0x100 is one byte, anything else
         // is a lead byte (high half) and a trail byte (low half). Units the code page lacks,
@@ -27,16 +26,48 @@ public:
         std::array<std::uint8_t, 0x8000> lengthOfPair{};
         // Text of each byte standing alone.
         std::array<char16_t, 0x100> textOfByte{};
+        // Whether each byte of 0x80 or more is a whole character and no lead byte: one that
+        // some character encodes to on its own.
+        std::array<bool, 0x100> singleBytes{};
+        // The character of each two-byte code (indexed as textOfPair) whose lead byte is one,
+        // that reads as one character and that this character encodes back to; 0 for the rest.
+        std::array<char16_t, 0x8000> characterOfPair{};
     };
+
+    // Fills singleBytes and characterOfPair from the other tables.
+    static constexpr void completeTables(Tables& tables) {
+        for (const std::uint16_t bytes : tables.bytesOfUnit) {
+            if (bytes >= 0x80 && bytes < 0x100) {
+                tables.singleBytes[bytes] = true;
+            }
+        }
+        for (std::size_t index = 0; index < tables.textOfPair.size(); ++index) {
+            const char16_t c = tables.textOfPair[index][0];
+            const bool roundTrip = !tables.singleBytes[0x80 + index / 0x100] &&
+                                   tables.lengthOfPair[index] == 1 &&
+                                   std::size_t(tables.bytesOfUnit[c]) == 0x8000 + index;
+            tables.characterOfPair[index] = roundTrip ? c : u'\0';
+        }
+    }
 
     // The system ANSI code page: code page 936 where the platform has no such notion.
     static const CodePage& ansi();
 
     explicit CodePage(std::unique_ptr<const Tables> tables);
+    // Tables that outlive the code page, such as constant ones.
+    explicit CodePage(const Tables& tables) : tables_(&tables) {}
 
     // Appends the bytes of `text`. Each character the code page lacks becomes one "?",
     // a surrogate pair and a lone surrogate alike.
     void appendBytes(std::u16string_view text, std::vector<std::uint8_t>& out) const;
+
+    // The bytes of one UTF-16 unit, as appendBytes gives them: below 0x100 one byte,
+    // otherwise a lead byte (high half) and a trail byte (low half); "?" where it lacks one.
+    std::uint16_t bytesOfUnit(char16_t unit) const { return tables_->bytesOfUnit[unit]; }
+
+    // Whether the code page has bytes for every character of `text`, so that appendBytes
+    // writes no "?" in place of one. A "?" of the text itself is a character like any other.
+    bool holds(std::u16string_view text) const;
 
     // Writes the text that the code page gives for the two bytes `lead` (0x80 or more) and
     // `trail` at `to`: one character for a two-byte code, two where the converter reads the
@@ -49,20 +80,22 @@ public:
         return to + tables_->lengthOfPair[index];
     }
 
+    // The character of the two-byte code `lead` `trail` where it is one character that encodes
+    // back to these bytes (so it is read and written alike), or 0.
+    char16_t characterOfPair(std::uint8_t lead, std::uint8_t trail) const {
+        return tables_->characterOfPair[std::size_t(lead - 0x80) * 0x100 + trail];
+    }
+
     // The character of one byte standing alone.
     char16_t textOfByte(std::uint8_t byte) const { return tables_->textOfByte[byte]; }
 
     // Whether `byte` (0x80 or more) is a whole character of the code page and no lead byte,
     // as 0x80 ("€") and 0xFF are in code page 936.
-    bool isSingleByte(std::uint8_t byte) const { return singleBytes_[byte]; }
+    bool isSingleByte(std::uint8_t byte) const { return tables_->singleBytes[byte]; }
 
 private:
-    std::unique_ptr<const Tables> tables_;
-    std::array<bool, 0x100> singleBytes_{};
+    std::unique_ptr<const Tables> owned_;
+    const Tables* tables_;
 };
-
-// Fills the tables from the platform's ANSI code page converter (one implementation per
-// platform).
-void fillAnsiTables(CodePage::Tables& tables);
 
 } // namespace orvanthe

@@ -80,10 +80,16 @@ unsigned tableCodePage(unsigned ansiCodePage) {
 void fillTables(unsigned codePage, CodePage::Tables& tables) {
     fillBytesOfUnits(codePage, tables);
     fillTextOfBytes(codePage, tables);
+    CodePage::completeTables(tables);
 }
 
-void fillAnsiTables(CodePage::Tables& tables) {
-    fillTables(tableCodePage(GetACP()), tables);
+const CodePage& CodePage::ansi() {
+    static const CodePage codePage([] {
+        auto tables = std::make_unique<Tables>();
+        fillTables(tableCodePage(GetACP()), *tables);
+        return std::unique_ptr<const Tables>(std::move(tables));
+    }());
+    return codePage;
 }
 
 } // namespace orvanthe

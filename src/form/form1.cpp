@@ -13,9 +13,11 @@ constexpr std::u16string_view qqdlScheme = u"qqdl://";
 constexpr std::u16string_view flashgetWrapper = u"[FLASHGET]";
 constexpr std::u16string_view flashgetTail = u"&velkaron777";
 
-// White space that may surround a pasted link: it is no part of the link.
+// White space that may surround a pasted link: it is no part of the link. Copying from web
+// pages and from files saved with a byte-order mark brings the invisible U+200B and U+FEFF.
 bool isLinkSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u00A0' || c == u'\u3000';
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u00A0' ||
+           c == u'\u3000' || c == u'\uFEFF' || c == u'\u200B';
 }
 
 std::u16string_view trimmed(std::u16string_view text) {
@@ -44,24 +46,91 @@ bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return true;
 }
 
-// `text` with every occurrence of `scheme` removed, left to right and not overlapping,
-// ignoring ASCII case. Looks for the scheme's ":" and checks around it, so that the long
-// Base64 body between schemes is copied in one piece.
-std::u16string removeSchemeNoCase(std::u16string_view text, std::u16string_view scheme) {
+// The character that the escape "%" `high` `low` stands for, where it is one of the escapes
+// of the link's own reserved characters, or NUL.
+char16_t reservedOfEscape(char16_t high, char16_t low) {
+    switch (high) {
+    case u'2':
+        switch (asciiLower(low)) {
+        case u'f':
+            return u'/';
+        case u'b':
+            return u'+';
+        case u'6':
+            return u'&';
+        default:
+            return u'\0';
+        }
+    case u'3':
+        switch (asciiLower(low)) {
+        case u'a':
+            return u':';
+        case u'd':
+            return u'=';
+        default:
+            return u'\0';
+        }
+    default:
+        return u'\0';
+    }
+}
+
+// `text` with the escapes of ":", "/", "+", "=" and "&" read, as a link carried inside
+// another address arrives ("thunder%3A%2F%2F...%3D"). Every other "%" stays as it is, and
+// nothing is read twice ("%253A" stays).
+std::u16string unescapedLink(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    std::size_t copied = 0; // text before this is in the result
+    for (std::size_t at = findUnit(text, u'%'); at + 2 < text.size();
+         at = findUnit(text, u'%', at + 1)) {
+        if (const char16_t reserved = reservedOfEscape(text[at + 1], text[at + 2])) {
+            result.append(text.substr(copied, at - copied));
+            result.push_back(reserved);
+            copied = at + 3;
+        }
+    }
+    result.append(text.substr(copied));
+    return result;
+}
+
+// The body of the link `text`: every occurrence of `scheme` removed, left to right and not
+// overlapping, ignoring ASCII case, and each space behind the first of them read as the "+"
+// that a web form turned into it. Looks for the scheme's ":" and checks around it, so that
+// the long Base64 body between schemes is copied in one piece.
+std::u16string linkBody(std::u16string_view text, std::u16string_view scheme) {
     const std::size_t colon = scheme.find(u':');
     std::u16string result;
     result.reserve(text.size());
-    std::size_t copied = 0; // text before this is in the result or removed
+    std::size_t copied = 0;                       // text before this is in the result or removed
+    std::size_t bodyStart = std::u16string::npos; // in the result, behind the first scheme
     for (std::size_t at = findUnit(text, u':', colon); at < text.size();
          at = findUnit(text, u':', std::max(at + 1, copied + colon))) {
         const std::size_t start = at - colon;
         if (startsWithNoCase(text.substr(start), scheme)) {
             result.append(text.substr(copied, start - copied));
+            bodyStart = std::min(bodyStart, result.size());
             copied = start + scheme.size();
         }
     }
     result.append(text.substr(copied));
+    if (bodyStart != std::u16string::npos) {
+        for (std::size_t at = findUnit(result, u' ', bodyStart); at < result.size();
+             at = findUnit(result, u' ', at + 1)) {
+            result[at] = u'+';
+        }
+    }
     return result;
+}
+
+// The body of the link in a link field: white space around it dropped first, then the
+// escapes of reserved characters read (where there is a "%"), then the scheme removed.
+std::u16string bodyOfLink(std::u16string_view link, std::u16string_view scheme) {
+    link = trimmed(link);
+    if (findUnit(link, u'%') == link.size()) {
+        return linkBody(link, scheme);
+    }
+    return linkBody(unescapedLink(link), scheme);
 }
 
 std::u16string_view withoutPrefix(std::u16string_view text, std::u16string_view prefix) {
@@ -70,6 +139,50 @@ std::u16string_view withoutPrefix(std::u16string_view text, std::u16string_view 
 
 std::u16string_view withoutSuffix(std::u16string_view text, std::u16string_view suffix) {
     return text.ends_with(suffix) ? text.substr(0, text.size() - suffix.size()) : text;
+}
+
+// Each takes `link` apart into its address, which it leaves in `work`. Every intermediate
+// text passes through `work`, so each is cut at its first NUL there: the decoder's trailing
+// NULs never reach the address.
+
+void thunderAddress(std::u16string_view link, Field& xl) {
+    const Class1 codec;
+    xl.assign(bodyOfLink(link, thunderScheme));
+    xl.assign(codec.Base64Decode(xl.text()));
+    xl.assign(withoutPrefix(xl.text(), u"AA"));
+    xl.assign(withoutSuffix(xl.text(), u"ZZ"));
+}
+
+void flashgetAddress(std::u16string_view link, Field& kc) {
+    const Class1 codec;
+    kc.assign(bodyOfLink(link, flashgetScheme));
+    // The body ends at the first "&": the tail behind it, whatever it says, is no Base64.
+    kc.assign(std::u16string_view(kc.text()).substr(0, findUnit(kc.text(), u'&')));
+    kc.assign(codec.Base64Decode(kc.text()));
+    kc.assign(withoutPrefix(kc.text(), flashgetWrapper));
+    kc.assign(withoutSuffix(kc.text(), flashgetWrapper));
+}
+
+void qqdlAddress(std::u16string_view link, Field& xf) {
+    const Class1 codec;
+    xf.assign(bodyOfLink(link, qqdlScheme));
+    xf.assign(codec.Base64Decode(xf.text()));
+}
+
+using AddressOf = void (*)(std::u16string_view, Field&);
+
+// How the link of the visible field `id` is taken apart; nothing for the http address.
+AddressOf addressOfLinkIn(FieldId id) {
+    switch (id) {
+    case FieldId::Text2:
+        return thunderAddress;
+    case FieldId::Text3:
+        return flashgetAddress;
+    case FieldId::Text4:
+        return qqdlAddress;
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -87,10 +200,25 @@ void Form1::run(CommandId command) {
     (this->*commands[std::size_t(command)])();
 }
 
-void Form1::fill(FieldId id, std::u16string_view text) {
-    at(id).assign(text);
+bool Form1::fill(FieldId id, std::u16string_view pasted) {
+    at(id).assign(pasted);
     takeApart(id);
     Command12();
+
+    // A link rebuilt from an address with characters the code page lacks names another
+    // address (with "?" in their place); the link the user gave is kept instead. A link
+    // rebuilt as it was pasted, the usual case, takes apart alike without a look.
+    const AddressOf addressOf = addressOfLinkIn(id);
+    if (!addressOf || text(id) == trimmed(pasted)) {
+        return false;
+    }
+    Field rebuilt;
+    addressOf(text(id), rebuilt);
+    if (rebuilt.text() == text(FieldId::Text1)) {
+        return false;
+    }
+    at(id).assign(pasted);
+    return true;
 }
 
 void Form1::takeApart(FieldId id) {
@@ -145,37 +273,19 @@ void Form1::Command8() {
     copy(FieldId::Text4);
 }
 
-// Each conversion passes every intermediate text through its work field, so each is cut
-// at its first NUL there: the decoder's trailing NULs never reach the address.
-
 void Form1::Command9() {
-    const Class1 codec;
-    Field& xl = at(FieldId::xl);
-    xl.assign(removeSchemeNoCase(trimmed(text(FieldId::Text2)), thunderScheme));
-    xl.assign(codec.Base64Decode(xl.text()));
-    xl.assign(withoutPrefix(xl.text(), u"AA"));
-    xl.assign(withoutSuffix(xl.text(), u"ZZ"));
-    at(FieldId::Text1).assign(xl.text());
+    thunderAddress(text(FieldId::Text2), at(FieldId::xl));
+    at(FieldId::Text1).assign(text(FieldId::xl));
 }
 
 void Form1::Command10() {
-    const Class1 codec;
-    Field& kc = at(FieldId::kc);
-    kc.assign(removeSchemeNoCase(trimmed(text(FieldId::Text3)), flashgetScheme));
-    // The body ends at the first "&": the tail behind it, whatever it says, is no Base64.
-    kc.assign(std::u16string_view(kc.text()).substr(0, findUnit(kc.text(), u'&')));
-    kc.assign(codec.Base64Decode(kc.text()));
-    kc.assign(withoutPrefix(kc.text(), flashgetWrapper));
-    kc.assign(withoutSuffix(kc.text(), flashgetWrapper));
-    at(FieldId::Text1).assign(kc.text());
+    flashgetAddress(text(FieldId::Text3), at(FieldId::kc));
+    at(FieldId::Text1).assign(text(FieldId::kc));
 }
 
 void Form1::Command11() {
-    const Class1 codec;
-    Field& xf = at(FieldId::xf);
-    xf.assign(removeSchemeNoCase(trimmed(text(FieldId::Text4)), qqdlScheme));
-    xf.assign(codec.Base64Decode(xf.text()));
-    at(FieldId::Text1).assign(xf.text());
+    qqdlAddress(text(FieldId::Text4), at(FieldId::xf));
+    at(FieldId::Text1).assign(text(FieldId::xf));
 }
 
 void Form1::Command12() {
@@ -195,7 +305,11 @@ void Form1::Command12() {
 }
 
 FieldId fieldOfInput(std::u16string_view input) {
-    const std::u16string_view link = trimmed(input);
+    // The longest scheme, its three reserved characters escaped, fits in this many units;
+    // an escape cut at the end is left alone and lies behind any scheme.
+    constexpr std::size_t longestEscaped = 3 * flashgetScheme.size();
+    const std::u16string start = unescapedLink(trimmed(input).substr(0, longestEscaped));
+    const std::u16string_view link = start;
     if (startsWithNoCase(link, thunderScheme)) {
         return FieldId::Text2;
     }

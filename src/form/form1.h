@@ -63,9 +63,11 @@ public:
     template <typename Show>
     void run(CommandId command, Show&& show);
 
-    // What a paste of `text` into the visible field `id` does: the field takes the text,
-    // a link is taken apart into the http address, and all four forms are filled in.
-    void fill(FieldId id, std::u16string_view text);
+    // What a paste of `pasted` into the visible field `id` does: the field takes the text,
+    // a link is taken apart into the http address, and all four forms are filled in. Where
+    // the link rebuilt in a link field `id` would not take apart to that address, the field
+    // keeps the pasted text instead, and the result is true. `pasted` is no field's text.
+    bool fill(FieldId id, std::u16string_view pasted);
 
     // Takes the link in the link field `id` apart into the http address, as its button
     // does; the http address field has nothing to take apart.
@@ -118,7 +120,8 @@ void Form1::run(CommandId command, Show&& show) {
 }
 
 // The visible field that `input` belongs in: the link field whose scheme its first
-// characters other than white space are (in any case), or else the http address field.
+// characters other than white space are (in any case, its ":" and "/" maybe escaped as in
+// "thunder%3A%2F%2F"), or else the http address field.
 FieldId fieldOfInput(std::u16string_view input);
 
 } // namespace orvanthe

@@ -278,6 +278,9 @@ TEST_F(WindowTest, EveryButtonOverTheTable) {
             putOnClipboard(row.cells[0]);
             click(2 * std::size_t(row.form()) + 1);
             EXPECT_EQ(textOf(field(0)), row.cells[1]);
+            if (row.cells.size() > 2) {
+                EXPECT_EQ(visible(), Visible(row.cells.begin() + 1, row.cells.begin() + 5));
+            }
         }
         for (std::size_t k = 0; row.kind == "links" && k < 4; ++k) {
             type(Visible(4));

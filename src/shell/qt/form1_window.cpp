@@ -159,6 +159,11 @@ void Form1Window::edited(FieldId id, const QString& text) {
     shownRevisions_[std::size_t(id)] = field.revision();
 }
 
+void Form1Window::fill(FieldId id, std::u16string_view text) {
+    form_.fill(id, text);
+    showChangedFields();
+}
+
 void Form1Window::run(CommandId command) {
     // Nothing may unwind into Qt's event loop.
     try {

@@ -26,6 +26,9 @@ public:
 
     const Form1& form() const { return form_; }
 
+    // What a paste of `text` into the visible field `id` does, without the clipboard.
+    void fill(FieldId id, std::u16string_view text);
+
     // How a failed command reaches the user; by default a message box. A test gives one
     // that does not block.
     void setFailureReport(std::function<void()> report) { report_ = std::move(report); }

@@ -1,13 +1,14 @@
 #include "chinese_font.h"
-#include "form1_window.h"
+#include "start_up.h"
 
 #include <QApplication>
 
 namespace orvanthe {
 
 // Starts the program: the application, then the window, shown without an owner. Closing
-// the window ends the event loop and with it the program. Qt reads its own options
-// (-platform, -style, ...) from the command line; the program has none of its own.
+// the window ends the event loop and with it the program. Qt takes its own options
+// (-platform, -style, ...) from the command line first; what is left may be a link or an
+// address to fill in. An option of any other kind is a usage error (status 2).
 int Main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanthe"));
@@ -15,8 +16,11 @@ int Main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("orvanthe"));
     preferSimplifiedChineseFaces();
 
-    Form1Window form1;
-    form1.show();
+    const std::unique_ptr<Form1Window> form1 = openForm1(QApplication::arguments());
+    if (!form1) {
+        return 2;
+    }
+    form1->show();
     return QApplication::exec();
 }
 

@@ -42,6 +42,13 @@ public:
     // The child window of the control named `name` in the control table, or null.
     HWND control(std::string_view name) const;
 
+    // What a paste of `text` into the visible field `id` does, without the clipboard; the
+    // window, once created, shows it.
+    void fill(FieldId id, std::u16string_view text) {
+        form_.fill(id, text);
+        showChangedFields();
+    }
+
     // The tooltip control that holds the help texts of the fields and buttons, or null.
     HWND tooltip() const { return tooltip_; }
 

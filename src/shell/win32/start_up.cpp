@@ -28,10 +28,13 @@ bool InitVisualStyles() {
     return initCommonControlsEx(&classes) != FALSE;
 }
 
-void Main() {
+void Main(std::optional<std::u16string_view> text) {
     InitVisualStyles();
     // The window lives as long as the program.
     static Form1Window form1;
+    if (text) {
+        form1.fill(fieldOfInput(*text), *text);
+    }
     if (!form1.create()) {
         PostQuitMessage(1);
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
 #include <windows.h>
 
 namespace orvanthe {
@@ -11,9 +13,10 @@ namespace orvanthe {
 bool InitVisualStyles();
 
 // Starts the program: visual styles (whatever InitVisualStyles gives), then Form1 shown
-// without an owner. Should the system refuse the window, it posts the message that ends
-// the message loop, so that no process lingers without a window.
-void Main();
+// without an owner, with `text`, if given, filled in as a paste of it into its field would.
+// Should the system refuse the window, it posts the message that ends the message loop, so
+// that no process lingers without a window.
+void Main(std::optional<std::u16string_view> text = std::nullopt);
 
 // Delivers the thread's messages, the keys of dialog navigation (Tab, the arrow keys)
 // to the top window's controls, until the window ends the program. Gives the exit code.

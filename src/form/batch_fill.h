@@ -1,0 +1,45 @@
+#pragma once
+
+#include "form1.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvanthe {
+
+// What Form1::fill gives for the common inputs of a batch, computed straight from UTF-8 bytes
+// to UTF-8 bytes: no text is made, nothing is allocated once its buffers have grown, and the
+// Base64 body of a link is decoded from the input's own bytes. The form logic stays the
+// definition of every result; this path takes only the inputs on which it is certain to give
+// the same, and leaves the rest to the form logic.
+class BatchFill {
+public:
+    // Appends to `out`, each followed by "\n", the UTF-8 texts that the visible fields
+    // `fields` would hold after Form1::fill of `input` into the field fieldOfInput names.
+    // Takes an address of printable ASCII and characters the code page holds, or a link
+    // (its scheme in any case) with a plain Base64 body whose address is such text again;
+    // gives false, and leaves `out` as it was, for anything else: input that is not UTF-8,
+    // white space or control characters anywhere, "%" in the input, a character the code
+    // page lacks or that reads as white space or formatting, a body that holds anything but
+    // the Base64 alphabet and "=", a flashget tail other than "&" and letters or digits, or
+    // an address that the decoder would read as UTF-8.
+    bool fill(std::string_view input, std::span<const FieldId> fields, std::string& out);
+
+private:
+    bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
+    bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
+                  std::string& out);
+    // Appends the texts of `fields` for the address `utf8`, whose code page bytes are in
+    // `address_`.
+    void write(std::string_view utf8, std::span<const FieldId> fields, std::string& out);
+
+    std::vector<std::uint8_t> bytes_; // a link's decoded bytes
+    std::string address_;             // the address's code page bytes
+    std::string text_;                // the address in UTF-8, from a link
+    std::string wrapped_;             // the address within a link's wrapper
+};
+
+} // namespace orvanthe
