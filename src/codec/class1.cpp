@@ -64,7 +64,8 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
 
     std::array<std::uint8_t, 4> inGroup{};
     std::array<std::uint8_t, 3> outGroup{};
-    const std::uint8_t* from = input.data(); // a local: stores through `to` may alias members
+    // A local: a store through `to`, a byte pointer, may alias `input`'s own pointer.
+    const std::uint8_t* from = input.data();
     std::uint8_t* to = output.data();
     int outside = 0;
     std::size_t i = 0;
@@ -104,8 +105,8 @@ void Class1::Base64EncodeGroup(std::array<std::uint8_t, 3>& inGroup,
     }
     const auto [b0, b1, b2] = inGroup;
     outGroup[0] = alphabet[b0 >> 2];
-    outGroup[1] = alphabet[(b0 & 0x03) << 4 | b1 >> 4];
-    outGroup[2] = count < 2 ? u'=' : alphabet[(b1 & 0x0F) << 2 | b2 >> 6];
+    outGroup[1] = alphabet[std::size_t((b0 & 0x03) << 4 | b1 >> 4)];
+    outGroup[2] = count < 2 ? u'=' : alphabet[std::size_t((b1 & 0x0F) << 2 | b2 >> 6)];
     outGroup[3] = count < 3 ? u'=' : alphabet[b2 & 0x3F];
 }
 

@@ -26,7 +26,9 @@ void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& 
         if (i + 4 <= size && (std::memcpy(&four, units + i, sizeof four), !(four & nonAscii))) {
             const auto packed = std::uint32_t((four & 0xFF) | (four >> 8 & 0xFF00) |
                                               (four >> 16 & 0xFF0000) | (four >> 24 & 0xFF000000));
-            std::memcpy(to, &packed, sizeof packed); // x86 and ARM alike are little-endian
+            // Loaded and stored in the machine's own byte order, so the bytes land in text
+            // order on little- and big-endian machines alike.
+            std::memcpy(to, &packed, sizeof packed);
             to += 4;
             i += 4;
             continue;

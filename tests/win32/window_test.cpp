@@ -56,7 +56,7 @@ void putOnClipboard(std::optional<std::u16string_view> text) {
 // Another thread's window holding the clipboard open for `holdMs` milliseconds, or until the
 // holder goes.
 struct ClipboardHolder {
-    explicit ClipboardHolder(DWORD holdMs = INFINITE) : holdMs(holdMs) {
+    explicit ClipboardHolder(DWORD hold = INFINITE) : holdMs(hold) {
         WaitForSingleObject(held, INFINITE);
     }
     ~ClipboardHolder() {
@@ -124,7 +124,7 @@ protected:
     void press(WPARAM key, wchar_t character) {
         PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
         PostMessageW(GetFocus(), WM_CHAR, character, 1);
-        PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(0xC0000001));
         pump();
     }
 
@@ -157,7 +157,7 @@ TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
             EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
         } else { // the size the window asks Windows for as a change comes, at its own DPI
             SIZE asked{};
-            SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, screenDpi, LPARAM(&asked));
+            SendMessageW(window.hwnd(), WM_GETDPISCALEDSIZE, WPARAM(screenDpi), LPARAM(&asked));
             EXPECT_EQ(std::pair(asked.cx, asked.cy),
                       std::pair(frame.right - frame.left, frame.bottom - frame.top));
         }
@@ -191,7 +191,7 @@ TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=*AtTheScreensDpi*";
-    for (const DWORD dpi : {144, 192, 96}) {
+    for (const DWORD dpi : {144u, 192u, 96u}) {
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
                                   REG_DWORD, &dpi, sizeof dpi),
                   ERROR_SUCCESS);
