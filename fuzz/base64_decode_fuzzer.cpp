@@ -11,9 +11,8 @@ using namespace orvanthe::test;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Class1 codec;
     const std::u16string body = unitsOf({data, size});
-    require(codec.Base64Decode(body) == referenceDecode(body), "a text decodes differently", body);
+    require(codec.Base64Decode(body) == referenceDecode(body), "a text decodes differently");
     const std::u16string ofBytes = referenceBase64({reinterpret_cast<const char*>(data), size});
-    require(codec.Base64Decode(ofBytes) == referenceDecode(ofBytes), "bytes read differently",
-            ofBytes);
+    require(codec.Base64Decode(ofBytes) == referenceDecode(ofBytes), "bytes read differently");
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 // The table of cases in data/cases.tsv that every suite reads; its header gives the format.
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
@@ -18,12 +19,8 @@ struct Case {
     // 0 to 3 for an input of the http, thunder, flashget or qqdl field; -1 for other kinds.
     int form() const {
         constexpr std::string_view forms[] = {"http", "thunder", "flashget", "qqdl"};
-        for (int k = 0; k < 4; ++k) {
-            if (kind == forms[k]) {
-                return k;
-            }
-        }
-        return -1;
+        const auto at = std::ranges::find(forms, kind);
+        return at == std::end(forms) ? -1 : int(at - forms);
     }
 };
 

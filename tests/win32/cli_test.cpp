@@ -1,18 +1,11 @@
 // The built orvanthe-link.exe, run as a Windows user runs it: arguments as UTF-16, standard
-// input from a file, output to files or a pipe. From the table of cases it must give the very
-// bytes that the tool gives on Linux.
-#include "cases.h"
-#include "codec/utf8.h"
-
+// input from a file, output to files or a pipe. It must give the very bytes and statuses that
+// the tool gives on Linux.
 #include <gtest/gtest.h>
 #include <thread>
 #include <windows.h>
 
 namespace {
-
-using orvanthe::test::cases;
-
-constexpr auto utf8 = orvanthe::encodeUtf8;
 
 SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
 
@@ -79,25 +72,6 @@ Outcome run(const std::vector<std::u16string>& arguments, const std::string& inp
     return result;
 }
 
-// The table's runs of the tool give the same bytes and statuses as on Linux.
-TEST(WindowsCli, GivesWhatTheTableSays) {
-    ASSERT_EQ(GetACP(), 936u) << "the suites run in a Chinese (PRC) locale";
-    for (const auto& row : cases()) {
-        if (row.kind == "cli") {
-            const Outcome result =
-                run({row.cells.begin() + 3, row.cells.end()}, utf8(row.cells[1]));
-            EXPECT_EQ(std::tuple(result.out, result.status),
-                      std::tuple(utf8(row.cells[2]), DWORD(std::stoul(utf8(row.cells[0])))))
-                << "line " << row.line;
-            EXPECT_EQ(result.err.empty(), row.cells[0] == u"0") << result.err;
-        }
-    }
-    // A line of standard input that is not UTF-8 is named and skipped.
-    const Outcome invalid = run({u"--to=http"}, "qqdl://YQ==\n\xFF\nqqdl://Yg==\n");
-    EXPECT_EQ(std::tuple(invalid.out, invalid.status), std::tuple("a\nb\n", 1u));
-    EXPECT_NE(invalid.err.find("line 2"), std::string::npos) << invalid.err;
-}
-
 // Results into a pipe that nobody reads any more: the tool says so and exits with 3.
 TEST(WindowsCli, AClosedPipeIsAFailureToWrite) {
     HANDLE read = nullptr;
@@ -133,3 +107,5 @@ TEST(WindowsCli, EachResultAppearsWhileInputGoesOn) {
 }
 
 } // namespace
+
+#include "cli_suite.h"
