@@ -1,6 +1,7 @@
 // The real window driven with messages through its message loop, and the real clipboard, as
 // a user would with keys and clicks, over the table of cases.
 #include "cases.h"
+#include "codec/class1.h"
 #include "shell/control_table.h"
 #include "shell/win32/form1_window.h"
 #include "shell/win32/start_up.h"
@@ -368,6 +369,27 @@ TEST_F(WindowTest, ACommandThatCannotBeShownChangesNothing) {
     EXPECT_EQ(failures, std::vector{Failure::Command});
     click(12); // from the address the fields still hold
     EXPECT_EQ(visible()[3], u"qqdl://aHR0cDovL2EuYi9jLnppcA==");
+}
+
+// A paste of megabytes converts, or fails and changes nothing. One paste of 4 MiB on the
+// clipboard: Wine's edits take seconds to lay out each megabyte they are given.
+TEST_F(WindowTest, AHugePasteConvertsOrChangesNothing) {
+    std::u16string address = u"http://例子.中国/";
+    while (address.size() < (std::size_t(3) << 19)) {
+        address += u"0123456789abcdef";
+    }
+    const Class1 codec;
+    const Visible all = {address, u"thunder://" + codec.Base64Encode(u"AA" + address + u"ZZ"),
+                         u"flashget://" +
+                             codec.Base64Encode(u"[FLASHGET]" + address + u"[FLASHGET]") +
+                             u"&velkaron777",
+                         u"qqdl://" + codec.Base64Encode(address)};
+    putOnClipboard(all[1]);
+    click(3);
+    for (std::size_t k = 0; k < 4; ++k) {
+        // Never printed: megabytes.
+        EXPECT_TRUE(textOf(field(k)) == (failures.empty() ? all[k] : u"")) << k;
+    }
 }
 
 } // namespace
