@@ -49,30 +49,20 @@ bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
 // The character that the escape "%" `high` `low` stands for, where it is one of the escapes
 // of the link's own reserved characters, or NUL.
 char16_t reservedOfEscape(char16_t high, char16_t low) {
-    switch (high) {
-    case u'2':
-        switch (asciiLower(low)) {
-        case u'f':
-            return u'/';
-        case u'b':
-            return u'+';
-        case u'6':
-            return u'&';
-        default:
-            return u'\0';
+    // Each escape read: its two hex digits (the letter in either case), and the character.
+    static constexpr std::array<std::array<char16_t, 3>, 5> escapes = {{
+        {u'3', u'a', u':'},
+        {u'2', u'f', u'/'},
+        {u'2', u'b', u'+'},
+        {u'3', u'd', u'='},
+        {u'2', u'6', u'&'},
+    }};
+    for (const auto& [digit, letter, reserved] : escapes) {
+        if (high == digit && asciiLower(low) == letter) {
+            return reserved;
         }
-    case u'3':
-        switch (asciiLower(low)) {
-        case u'a':
-            return u':';
-        case u'd':
-            return u'=';
-        default:
-            return u'\0';
-        }
-    default:
-        return u'\0';
     }
+    return u'\0';
 }
 
 // `text` with the escapes of ":", "/", "+", "=" and "&" read, as a link carried inside
