@@ -8,6 +8,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orvanthe {
 namespace {
 
@@ -50,10 +54,33 @@ constexpr bool isPlainWide(char32_t c) {
            c != 0xFEFF;
 }
 
-// How many of the eight bytes of `word`, in memory order, are printable ASCII before the
-// first that is not ("%" counts as not, unless `percent`). Found by borrows, which mark the
-// first such byte exactly: `below` one under 0x21, `del` 0x7F, `pct` "%".
-unsigned plainAsciiPrefix(std::uint64_t word, bool percent) {
+// Bytes looked at together in a run of ASCII.
+#if defined(__SSE2__)
+constexpr std::size_t asciiBlock = 16;
+#else
+constexpr std::size_t asciiBlock = 8;
+#endif
+
+// Copies the asciiBlock bytes at `from` to `to`, and gives how many of them, from the first,
+// are printable ASCII ("%" among them only where `percent`).
+std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), block);
+    // The compares are signed: bytes of 0x80 and above are below 0x21.
+    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x20)),
+                                  _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
+    if (!percent) {
+        plain = _mm_andnot_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('%')), plain);
+    }
+    // The bits above the sixteen stop the count at a whole block.
+    return std::size_t(std::countr_zero(~unsigned(_mm_movemask_epi8(plain))));
+#else
+    // Borrows mark the first byte that is not plain exactly: `below` one under 0x21, `del`
+    // 0x7F, `pct` "%".
+    std::uint64_t word;
+    std::memcpy(&word, from, 8);
+    std::memcpy(to, &word, 8);
     constexpr std::uint64_t ones = 0x0101'0101'0101'0101;
     constexpr std::uint64_t highs = 0x8080'8080'8080'8080;
     const std::uint64_t below = (word - ones * 0x21) & ~word;
@@ -61,24 +88,40 @@ unsigned plainAsciiPrefix(std::uint64_t word, bool percent) {
     const std::uint64_t pct = percent ? 0 : ((word ^ ones * '%') - ones) & ~(word ^ ones * '%');
     const std::uint64_t stops = (word | below | del | pct) & highs;
     if constexpr (std::endian::native == std::endian::little) {
-        return stops == 0 ? 8 : unsigned(std::countr_zero(stops)) / 8;
+        return stops == 0 ? 8 : std::size_t(std::countr_zero(stops)) / 8;
     } else {
-        return stops == 0 ? 8 : unsigned(std::countl_zero(stops)) / 8;
+        return stops == 0 ? 8 : std::size_t(std::countl_zero(stops)) / 8;
     }
+#endif
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
+// Whether `text` begins with `scheme`, its letters in either case. Setting 0x20 makes a letter
+// lower case and maps no other byte onto one; what it maps onto ":" or "/" (every other byte
+// of a scheme) is that byte or a control character. Words of four bytes, the last of which
+// may overlap the one before, cover the scheme.
+bool startsWithScheme(std::string_view text, std::string_view scheme) {
+    if (text.size() < scheme.size()) {
         return false;
     }
-    for (std::size_t k = 0; k < prefix.size(); ++k) {
-        const char c = text[k] >= 'A' && text[k] <= 'Z' ? char(text[k] + 32) : text[k];
-        if (c != prefix[k]) {
-            return false;
-        }
+    std::uint32_t differ = 0;
+    for (std::size_t k = 0; k < scheme.size(); k += 4) {
+        const std::size_t at = std::min(k, scheme.size() - 4);
+        std::uint32_t given;
+        std::uint32_t wanted;
+        std::memcpy(&given, text.data() + at, 4);
+        std::memcpy(&wanted, scheme.data() + at, 4);
+        const std::uint32_t controls = (given - 0x2020'2020) & ~given & 0x8080'8080;
+        differ |= ((given | 0x2020'2020) ^ wanted) | controls;
     }
-    return true;
+    return differ == 0;
 }
+
+constexpr bool isLowerScheme(std::string_view scheme) {
+    return scheme.size() >= 4 && std::ranges::all_of(scheme, [](char c) {
+               return (c >= 'a' && c <= 'z') || c == ':' || c == '/';
+           });
+}
+static_assert(std::ranges::all_of(schemes, isLowerScheme));
 
 char* putUtf8(char16_t c, char* to) {
     if (c < 0x800) {
@@ -90,6 +133,14 @@ char* putUtf8(char16_t c, char* to) {
     to[1] = char(0x80 | (c >> 6 & 0x3F));
     to[2] = char(0x80 | (c & 0x3F));
     return to + 3;
+}
+
+// Stores `value` with its most significant byte first.
+void storeBigEndian(std::uint64_t value, std::uint8_t* to) {
+    if constexpr (std::endian::native == std::endian::little) {
+        value = __builtin_bswap64(value); // GCC and Clang, all that build this
+    }
+    std::memcpy(to, &value, sizeof value);
 }
 
 // The two Base64 characters of each 12 bits.
@@ -142,7 +193,7 @@ char16_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
 bool BatchFill::fill(std::string_view input, std::span<const FieldId> fields, std::string& out) {
     for (std::size_t k = 0; k < schemes.size(); ++k) {
         if (!input.empty() && (input[0] | 0x20) == schemes[k][0] &&
-            startsWithNoCase(input, schemes[k])) {
+            startsWithScheme(input, schemes[k])) {
             return fillLink(FieldId(std::size_t(FieldId::Text2) + k),
                             input.substr(schemes[k].size()), fields, out);
         }
@@ -160,13 +211,10 @@ bool BatchFill::fillAddress(std::string_view input, std::span<const FieldId> fie
     const auto* from = reinterpret_cast<const std::uint8_t*>(input.data());
     const std::size_t size = input.size();
     for (std::size_t i = 0; i < size;) {
-        // Runs of ASCII, the usual case, eight bytes at a time; the buffer has room for all
-        // eight wherever the run ends.
-        if (i + 8 <= size) {
-            std::uint64_t word;
-            std::memcpy(&word, from + i, 8);
-            std::memcpy(to, &word, 8);
-            if (const unsigned plain = plainAsciiPrefix(word, false); plain > 0) {
+        // Runs of ASCII, the usual case, a block at a time; the buffer has room for a whole
+        // block wherever the run ends.
+        if (i + asciiBlock <= size) {
+            if (const std::size_t plain = copyPlainAscii(from + i, to, false); plain > 0) {
                 to += plain;
                 i += plain;
                 continue;
@@ -227,97 +275,156 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
             body = body.substr(0, amp);
         }
     }
-
-    // Decoded as the decoder does: "=" is 0, a lone last character is ignored, a short last
-    // group is completed with "=". Any other character leaves the link to the form logic.
-    const std::size_t whole = body.size() / 4;
-    const std::size_t rest = body.size() % 4;
-    std::uint8_t last[4] = {'=', '=', '=', '='};
-    std::copy_n(body.data() + 4 * whole, rest, last);
-    bytes_.resize(3 * whole + 3);
-    std::uint8_t* to = bytes_.data();
-    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
-    for (std::size_t g = 0; g <= whole; ++g, to += 3) {
-        const auto* from =
-            g < whole ? reinterpret_cast<const std::uint8_t*>(body.data()) + 4 * g : last;
-        const std::uint32_t group = valueInPlace[0][from[0]] | valueInPlace[1][from[1]] |
-                                    valueInPlace[2][from[2]] | valueInPlace[3][from[3]];
-        marks |= group;
-        to[0] = std::uint8_t(group >> 16);
-        to[1] = std::uint8_t(group >> 8);
-        to[2] = std::uint8_t(group);
-    }
-    to -= rest < 2 ? 3 : 0; // a lone last character is checked only
-    if (marks & refused) {
+    if (!decode(body)) {
         return false;
     }
 
-    // The address ends at the first zero byte, where the field cuts the decoded text. Its
-    // UTF-8 is made on the way: three bytes at most for each byte.
-    const auto* zero = static_cast<const std::uint8_t*>(
-        std::memchr(bytes_.data(), 0, std::size_t(to - bytes_.data())));
-    const std::size_t size = std::size_t((zero ? zero : to) - bytes_.data());
+    // The address ends at the first zero byte, where the field cuts the decoded text. One
+    // head of the wrapper comes off where present; it is ASCII and cannot hold a zero byte.
     const std::uint8_t* decoded = bytes_.data();
-    const CodePage& codePage = CodePage::ansi();
-    text_.resize(3 * size);
-    char* utf8 = text_.data();
-    std::size_t pairsEnd = 0; // past the last two-byte character
-    bool wide = false;
-    for (std::size_t i = 0; i < size;) {
-        if (i + 8 <= size) {
-            std::uint64_t word;
-            std::memcpy(&word, decoded + i, 8);
-            std::memcpy(utf8, &word, 8);
-            if (const unsigned plain = plainAsciiPrefix(word, true); plain > 0) {
-                utf8 += plain;
-                i += plain;
-                continue;
-            }
-        }
-        const std::uint8_t byte = decoded[i];
-        if (byte < 0x80) {
-            if (byte <= 0x20 || byte == 0x7F) {
-                return false;
-            }
-            *utf8++ = char(byte);
-            ++i;
-            continue;
-        }
-        // A character above ASCII must be plain and encode back to the same bytes.
-        wide = true;
-        char16_t c;
-        if (codePage.isSingleByte(byte)) {
-            c = plainCharacterOf(codePage, byte);
-            ++i;
-        } else {
-            c = i + 1 < size ? codePage.characterOfPair(byte, decoded[i + 1]) : u'\0';
-            i += 2;
-            pairsEnd = i;
-        }
-        if (!isPlainWide(c)) {
-            return false;
-        }
-        utf8 = putUtf8(c, utf8);
+    const std::string_view head = heads[form];
+    const std::size_t start =
+        std::string_view(reinterpret_cast<const char*>(decoded), bytes_.size()).starts_with(head)
+            ? head.size()
+            : 0;
+    const std::size_t base = out.size();
+    out.resize(base + 3 * (bytes_.size() - asciiBlock) + asciiBlock);
+    const AddressText text = toUtf8(decoded + start, out.data() + base);
+    if (!text.utf8End) {
+        out.resize(base);
+        return false;
     }
-    if (wide && isUtf8({decoded, size}, Utf8Forms::WithoutTwoByte)) {
-        return false; // read as UTF-8: the form logic's business
-    }
+    const std::size_t size = start + text.size;
+    const std::size_t pairsEnd = start + text.pairsEnd; // the head holds no character's bytes
 
-    // One head and one end of the wrapper come off, each only where present. Both are ASCII,
-    // so they are as long in UTF-8.
+    // One end of the wrapper comes off, where present and not the trail byte of a character;
+    // it is ASCII too, as long in UTF-8.
     const std::string_view bytes(reinterpret_cast<const char*>(decoded), size);
-    std::size_t start = 0;
     std::size_t end = size;
-    if (bytes.starts_with(heads[form])) {
-        start = heads[form].size();
-    }
     if (bytes.substr(start).ends_with(ends[form]) && end - ends[form].size() >= pairsEnd) {
         end -= ends[form].size();
     }
+    out.resize(std::size_t(text.utf8End - out.data()) - (size - end));
+    if (fields.size() == 1 && fields[0] == FieldId::Text1) {
+        out += '\n';
+        return true;
+    }
+    text_.assign(out, base);
+    out.resize(base);
     address_.assign(bytes.substr(start, end - start));
-    const auto utf8Size = std::size_t(utf8 - text_.data());
-    write(std::string_view(text_).substr(start, utf8Size - (size - end) - start), fields, out);
+    write(text_, fields, out);
     return true;
+}
+
+bool BatchFill::decode(std::string_view body) {
+    // Decoded as the decoder does: "=" is 0, a lone last character is ignored, a short last
+    // group is completed with "=". Two groups at a time, six bytes written as eight, the
+    // last two overwritten after. Any other character leaves the link to the form logic.
+    const std::size_t whole = body.size() / 4;
+    const std::size_t rest = body.size() % 4;
+    const std::size_t size = 3 * whole + (rest < 2 ? 0 : 3);
+    bytes_.resize(3 * whole + 3 + asciiBlock);
+    std::uint8_t* to = bytes_.data();
+    const auto* from = reinterpret_cast<const std::uint8_t*>(body.data());
+    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
+    const auto decodeTwo = [&marks](const std::uint8_t* chars, std::uint8_t* bytes) {
+        const auto group = [chars](std::size_t at) {
+            return valueInPlace[0][chars[at]] | valueInPlace[1][chars[at + 1]] |
+                   valueInPlace[2][chars[at + 2]] | valueInPlace[3][chars[at + 3]];
+        };
+        const std::uint32_t first = group(0);
+        const std::uint32_t second = group(4);
+        marks |= first | second;
+        storeBigEndian(std::uint64_t(first) << 40 | std::uint64_t(second) << 16, bytes);
+    };
+    const std::uint8_t* const lastPair = from + 8 * (whole / 2);
+    for (; from != lastPair; from += 8, to += 6) {
+        decodeTwo(from, to);
+    }
+    std::uint8_t last[8] = {'=', '=', '=', '=', '=', '=', '=', '='};
+    std::copy_n(from, body.size() % 8, last);
+    decodeTwo(last, to);
+    if (marks & refused) {
+        return false;
+    }
+    // Zero bytes after the address let blocks be read past its end and stop it there.
+    bytes_.resize(size);
+    bytes_.resize(size + asciiBlock);
+    return true;
+}
+
+BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
+    // Code page pairs are looked up once each, then copied; the four bytes copied may reach
+    // past the character's end, which the next one overwrites.
+    AddressText text;
+    std::size_t firstWide = std::string_view::npos;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t plain = copyPlainAscii(from + i, to, true);
+        i += plain;
+        to += plain;
+        if (plain == asciiBlock) {
+            continue;
+        }
+        const std::uint8_t byte = from[i];
+        if (byte < 0x80) {
+            if (byte != 0) {
+                return {}; // white space or a control character
+            }
+            break;
+        }
+        if (firstWide == std::string_view::npos) {
+            firstWide = i;
+        }
+        const std::size_t index = std::size_t(byte - 0x80) << 8 | from[i + 1];
+        if (!utf8OfPair_) {
+            utf8OfPair_ = std::make_unique<Utf8OfPair[]>(0x8000);
+        }
+        Utf8OfPair& utf8 = utf8OfPair_[index];
+        if (utf8.length == Utf8OfPair::unknown) {
+            utf8 = lookUpPair(byte, from[i + 1]);
+        }
+        if (utf8.length == Utf8OfPair::singleByte) {
+            const char16_t c = plainCharacterOf(CodePage::ansi(), byte);
+            if (c == 0) {
+                return {};
+            }
+            to = putUtf8(c, to);
+            ++i;
+            continue;
+        }
+        if (utf8.length == Utf8OfPair::refused) {
+            return {};
+        }
+        std::memcpy(to, &utf8, 4);
+        to += utf8.length;
+        i += 2;
+        text.pairsEnd = i;
+    }
+    // A character above ASCII: the bytes might be read as UTF-8, which is the form logic's
+    // business. What precedes the first such character is ASCII, whole characters either way.
+    if (firstWide != std::string_view::npos &&
+        isUtf8({from + firstWide, i - firstWide}, Utf8Forms::WithoutTwoByte)) {
+        return {};
+    }
+    text.size = i;
+    text.utf8End = to;
+    return text;
+}
+
+BatchFill::Utf8OfPair BatchFill::lookUpPair(std::uint8_t lead, std::uint8_t trail) {
+    const CodePage& codePage = CodePage::ansi();
+    if (codePage.isSingleByte(lead)) {
+        return {{}, Utf8OfPair::singleByte};
+    }
+    // The trail byte 0 is where the address ends: a lead byte alone.
+    const char16_t c = trail == 0 ? u'\0' : codePage.characterOfPair(lead, trail);
+    if (!isPlainWide(c)) {
+        return {{}, Utf8OfPair::refused};
+    }
+    Utf8OfPair utf8;
+    utf8.length = std::uint8_t(putUtf8(c, utf8.bytes.data()) - utf8.bytes.data());
+    return utf8;
 }
 
 void BatchFill::write(std::string_view utf8, std::span<const FieldId> fields, std::string& out) {

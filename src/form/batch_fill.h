@@ -2,7 +2,9 @@
 
 #include "form1.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,17 +31,41 @@ public:
     bool fill(std::string_view input, std::span<const FieldId> fields, std::string& out);
 
 private:
+    // The UTF-8 of a code page pair, looked up once: the bytes and their number, or a mark.
+    struct Utf8OfPair {
+        static constexpr std::uint8_t unknown = 0;    // not looked up yet
+        static constexpr std::uint8_t refused = 1;    // no plain character
+        static constexpr std::uint8_t singleByte = 4; // the first byte is a character alone
+        std::array<char, 3> bytes{};
+        std::uint8_t length = unknown;
+    };
+    // An address decoded from a link, in UTF-8: its bytes up to the first zero byte, and the
+    // end of the last code page pair among them (0 for none).
+    struct AddressText {
+        std::size_t size = 0;
+        std::size_t pairsEnd = 0;
+        char* utf8End = nullptr; // null where the batch path does not take the address
+    };
+
     bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
     bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
                   std::string& out);
+    // Decodes a link's body into `bytes_`, followed by zero bytes; false where it holds
+    // anything but the Base64 alphabet and "=".
+    bool decode(std::string_view body);
+    // Writes the UTF-8 of the decoded address at `from` to `to`, which has room for three
+    // bytes for each byte and a block more.
+    AddressText toUtf8(const std::uint8_t* from, char* to);
+    static Utf8OfPair lookUpPair(std::uint8_t lead, std::uint8_t trail);
     // Appends the texts of `fields` for the address `utf8`, whose code page bytes are in
     // `address_`.
     void write(std::string_view utf8, std::span<const FieldId> fields, std::string& out);
 
-    std::vector<std::uint8_t> bytes_; // a link's decoded bytes
-    std::string address_;             // the address's code page bytes
-    std::string text_;                // the address in UTF-8, from a link
-    std::string wrapped_;             // the address within a link's wrapper
+    std::vector<std::uint8_t> bytes_;          // a link's decoded bytes
+    std::string address_;                      // the address's code page bytes
+    std::string text_;                         // the address in UTF-8, from a link
+    std::string wrapped_;                      // the address within a link's wrapper
+    std::unique_ptr<Utf8OfPair[]> utf8OfPair_; // by (lead - 0x80) * 0x100 + trail, once needed
 };
 
 } // namespace orvanthe
