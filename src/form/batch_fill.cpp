@@ -376,11 +376,11 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
         if (firstWide == std::string_view::npos) {
             firstWide = i;
         }
-        const std::size_t index = std::size_t(byte - 0x80) << 8 | from[i + 1];
-        if (!utf8OfPair_) {
-            utf8OfPair_ = std::make_unique<Utf8OfPair[]>(0x8000);
+        auto& row = utf8OfPair_[byte - 0x80];
+        if (!row) {
+            row = std::make_unique<std::array<Utf8OfPair, 0x100>>();
         }
-        Utf8OfPair& utf8 = utf8OfPair_[index];
+        Utf8OfPair& utf8 = (*row)[from[i + 1]];
         if (utf8.length == Utf8OfPair::unknown) {
             utf8 = lookUpPair(byte, from[i + 1]);
         }

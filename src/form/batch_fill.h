@@ -61,11 +61,12 @@ private:
     // `address_`.
     void write(std::string_view utf8, std::span<const FieldId> fields, std::string& out);
 
-    std::vector<std::uint8_t> bytes_;          // a link's decoded bytes
-    std::string address_;                      // the address's code page bytes
-    std::string text_;                         // the address in UTF-8, from a link
-    std::string wrapped_;                      // the address within a link's wrapper
-    std::unique_ptr<Utf8OfPair[]> utf8OfPair_; // by (lead - 0x80) * 0x100 + trail, once needed
+    std::vector<std::uint8_t> bytes_; // a link's decoded bytes
+    std::string address_;             // the address's code page bytes
+    std::string text_;                // the address in UTF-8, from a link
+    std::string wrapped_;             // the address within a link's wrapper
+    // By the first byte less 0x80 and the second, a row of 1 KiB once a first byte is met.
+    std::array<std::unique_ptr<std::array<Utf8OfPair, 0x100>>, 0x80> utf8OfPair_;
 };
 
 } // namespace orvanthe
