@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
 
 namespace orvanthe {
 namespace {
@@ -133,6 +136,59 @@ char* putUtf8(char16_t c, char* to) {
     to[1] = char(0x80 | (c >> 6 & 0x3F));
     to[2] = char(0x80 | (c & 0x3F));
     return to + 3;
+}
+
+#if defined(__x86_64__)
+// Decodes the characters at `from` sixteen at a time into twelve bytes at `to`, writing sixteen,
+// as long as they are of the alphabet and "="; gives how many it decoded. The tables are
+// those of Muła and Lemire's vectorised decoder: a byte is of the alphabet where the entries
+// of its two halves share no bit; "+", "/" and each range of letters or digits differ from
+// their values by the same number, found by the high half ("/" one place below); "=" is 0.
+__attribute__((target("ssse3"))) std::size_t decodeSsse3(const std::uint8_t* from, std::size_t size,
+                                                         std::uint8_t* to) {
+    const __m128i lowHalves = _mm_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                                            0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
+    const __m128i highHalves = _mm_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10,
+                                             0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
+    const __m128i shifts = _mm_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i halves = _mm_set1_epi8(0x0F);
+    std::size_t done = 0;
+    for (; done + 16 <= size; done += 16, to += 12) {
+        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done));
+        const __m128i high = _mm_and_si128(_mm_srli_epi32(chars, 4), halves);
+        const __m128i low = _mm_and_si128(chars, halves);
+        const __m128i padding = _mm_cmpeq_epi8(chars, _mm_set1_epi8('='));
+        const __m128i foreign =
+            _mm_andnot_si128(padding, _mm_and_si128(_mm_shuffle_epi8(lowHalves, low),
+                                                    _mm_shuffle_epi8(highHalves, high)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(foreign, _mm_setzero_si128())) != 0xFFFF) {
+            break;
+        }
+        const __m128i slash = _mm_cmpeq_epi8(chars, _mm_set1_epi8('/'));
+        const __m128i values = _mm_andnot_si128(
+            padding, _mm_add_epi8(chars, _mm_shuffle_epi8(shifts, _mm_add_epi8(slash, high))));
+        // Pairs of values into 12 bits, pairs of those into 24, each group's three bytes
+        // then gathered most significant first.
+        const __m128i twelve = _mm_maddubs_epi16(values, _mm_set1_epi32(0x0140'0140));
+        const __m128i groups = _mm_madd_epi16(twelve, _mm_set1_epi32(0x0001'1000));
+        const __m128i bytes = _mm_shuffle_epi8(
+            groups, _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+    }
+    return done;
+}
+#endif
+
+// Decodes what decodeSsse3 does where the processor can, else nothing.
+std::size_t decodeBlocks(const std::uint8_t* from, std::size_t size, std::uint8_t* to) {
+#if defined(__x86_64__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) {
+        return decodeSsse3(from, size, to);
+    }
+#endif
+    static_cast<void>(from), static_cast<void>(size), static_cast<void>(to);
+    return 0;
 }
 
 // Stores `value` with its most significant byte first.
@@ -337,7 +393,10 @@ bool BatchFill::decode(std::string_view body) {
         marks |= first | second;
         storeBigEndian(std::uint64_t(first) << 40 | std::uint64_t(second) << 16, bytes);
     };
-    const std::uint8_t* const lastPair = from + 8 * (whole / 2);
+    const std::size_t blocks = decodeBlocks(from, body.size(), to);
+    from += blocks;
+    to += blocks / 4 * 3;
+    const std::uint8_t* const lastPair = from + (body.size() - blocks) / 8 * 8;
     for (; from != lastPair; from += 8, to += 6) {
         decodeTwo(from, to);
     }
