@@ -191,6 +191,16 @@ std::size_t decodeBlocks(const std::uint8_t* from, std::size_t size, std::uint8_
     return 0;
 }
 
+// Whether the bytes at `bytes` begin with `text`.
+bool holds(const std::uint8_t* bytes, std::string_view text) {
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (bytes[k] != std::uint8_t(text[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Stores `value` with its most significant byte first.
 void storeBigEndian(std::uint64_t value, std::uint8_t* to) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -331,85 +341,84 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
             body = body.substr(0, amp);
         }
     }
-    if (!decode(body)) {
+    const std::size_t size = decode(body);
+    if (size == std::string_view::npos) {
         return false;
     }
 
     // The address ends at the first zero byte, where the field cuts the decoded text. One
-    // head of the wrapper comes off where present; it is ASCII and cannot hold a zero byte.
+    // head and one end of the wrapper come off, each where present; the end not where it
+    // holds the trail byte of a character. Both are ASCII, as long in UTF-8, and hold no zero
+    // byte, so the head is looked for before the address's end is known.
     const std::uint8_t* decoded = bytes_.data();
     const std::string_view head = heads[form];
-    const std::size_t start =
-        std::string_view(reinterpret_cast<const char*>(decoded), bytes_.size()).starts_with(head)
-            ? head.size()
-            : 0;
-    const std::size_t base = out.size();
-    out.resize(base + 3 * (bytes_.size() - asciiBlock) + asciiBlock);
-    const AddressText text = toUtf8(decoded + start, out.data() + base);
+    const std::size_t start = holds(decoded, head) ? head.size() : 0;
+    if (text_.size() < 3 * size + asciiBlock) {
+        text_.resize(3 * size + asciiBlock);
+    }
+    const AddressText text = toUtf8(decoded + start, text_.data());
     if (!text.utf8End) {
-        out.resize(base);
         return false;
     }
-    const std::size_t size = start + text.size;
-    const std::size_t pairsEnd = start + text.pairsEnd; // the head holds no character's bytes
-
-    // One end of the wrapper comes off, where present and not the trail byte of a character;
-    // it is ASCII too, as long in UTF-8.
-    const std::string_view bytes(reinterpret_cast<const char*>(decoded), size);
-    std::size_t end = size;
-    if (bytes.substr(start).ends_with(ends[form]) && end - ends[form].size() >= pairsEnd) {
-        end -= ends[form].size();
-    }
-    out.resize(std::size_t(text.utf8End - out.data()) - (size - end));
+    const std::size_t length = start + text.size;
+    const std::string_view tail = ends[form];
+    const std::size_t cut = text.size >= tail.size() && text.size - tail.size() >= text.pairsEnd &&
+                                    holds(decoded + length - tail.size(), tail)
+                                ? tail.size()
+                                : 0;
+    const std::string_view utf8(text_.data(), std::size_t(text.utf8End - text_.data()) - cut);
     if (fields.size() == 1 && fields[0] == FieldId::Text1) {
-        out += '\n';
+        out.append(utf8) += '\n';
         return true;
     }
-    text_.assign(out, base);
-    out.resize(base);
-    address_.assign(bytes.substr(start, end - start));
-    write(text_, fields, out);
+    address_.assign(reinterpret_cast<const char*>(decoded) + start, text.size - cut);
+    write(utf8, fields, out);
     return true;
 }
 
-bool BatchFill::decode(std::string_view body) {
-    // Decoded as the decoder does: "=" is 0, a lone last character is ignored, a short last
-    // group is completed with "=". Two groups at a time, six bytes written as eight, the
-    // last two overwritten after. Any other character leaves the link to the form logic.
+std::size_t BatchFill::decode(std::string_view body) {
+    // Decoded as the decoder does: "=" is 0, a short last group is completed with "=" (so
+    // with nothing), a lone last character is checked only. Two groups at a time, six bytes
+    // written as eight, the last two overwritten after. Any other character leaves the link
+    // to the form logic.
     const std::size_t whole = body.size() / 4;
-    const std::size_t rest = body.size() % 4;
-    const std::size_t size = 3 * whole + (rest < 2 ? 0 : 3);
-    bytes_.resize(3 * whole + 3 + asciiBlock);
+    const std::size_t size = 3 * whole + (body.size() % 4 < 2 ? 0 : 3);
+    if (bytes_.size() < 3 * whole + 8 + asciiBlock) {
+        bytes_.resize(3 * whole + 8 + asciiBlock);
+    }
     std::uint8_t* to = bytes_.data();
     const auto* from = reinterpret_cast<const std::uint8_t*>(body.data());
-    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
-    const auto decodeTwo = [&marks](const std::uint8_t* chars, std::uint8_t* bytes) {
-        const auto group = [chars](std::size_t at) {
-            return valueInPlace[0][chars[at]] | valueInPlace[1][chars[at + 1]] |
-                   valueInPlace[2][chars[at + 2]] | valueInPlace[3][chars[at + 3]];
-        };
-        const std::uint32_t first = group(0);
-        const std::uint32_t second = group(4);
-        marks |= first | second;
-        storeBigEndian(std::uint64_t(first) << 40 | std::uint64_t(second) << 16, bytes);
-    };
+    const std::uint8_t* const end = from + body.size();
     const std::size_t blocks = decodeBlocks(from, body.size(), to);
     from += blocks;
     to += blocks / 4 * 3;
-    const std::uint8_t* const lastPair = from + (body.size() - blocks) / 8 * 8;
-    for (; from != lastPair; from += 8, to += 6) {
-        decodeTwo(from, to);
+    const auto group = [](const std::uint8_t* chars, std::size_t count) {
+        std::uint32_t value = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            value |= valueInPlace[k][chars[k]];
+        }
+        return value;
+    };
+    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
+    for (; end - from >= 8; from += 8, to += 6) {
+        const std::uint32_t first = group(from, 4);
+        const std::uint32_t second = group(from + 4, 4);
+        marks |= first | second;
+        storeBigEndian(std::uint64_t(first) << 40 | std::uint64_t(second) << 16, to);
     }
-    std::uint8_t last[8] = {'=', '=', '=', '=', '=', '=', '=', '='};
-    std::copy_n(from, body.size() % 8, last);
-    decodeTwo(last, to);
+    for (; from != end; to += 3) {
+        const auto count = std::min<std::size_t>(std::size_t(end - from), 4);
+        const std::uint32_t last = group(from, count);
+        marks |= last;
+        storeBigEndian(std::uint64_t(last) << 40, to);
+        from += count;
+    }
     if (marks & refused) {
-        return false;
+        return std::string_view::npos;
     }
     // Zero bytes after the address let blocks be read past its end and stop it there.
-    bytes_.resize(size);
-    bytes_.resize(size + asciiBlock);
-    return true;
+    std::memset(bytes_.data() + size, 0, asciiBlock);
+    return size;
 }
 
 BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {

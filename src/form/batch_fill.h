@@ -50,9 +50,9 @@ private:
     bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
     bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
                   std::string& out);
-    // Decodes a link's body into `bytes_`, followed by zero bytes; false where it holds
-    // anything but the Base64 alphabet and "=".
-    bool decode(std::string_view body);
+    // Decodes a link's body into `bytes_`, followed by a block of zero bytes: their number,
+    // or npos where the body holds anything but the Base64 alphabet and "=".
+    std::size_t decode(std::string_view body);
     // Writes the UTF-8 of the decoded address at `from` to `to`, which has room for three
     // bytes for each byte and a block more.
     AddressText toUtf8(const std::uint8_t* from, char* to);
@@ -63,7 +63,7 @@ private:
 
     std::vector<std::uint8_t> bytes_; // a link's decoded bytes
     std::string address_;             // the address's code page bytes
-    std::string text_;                // the address in UTF-8, from a link
+    std::string text_;                // the address in UTF-8, from a link, and room after it
     std::string wrapped_;             // the address within a link's wrapper
     // By the first byte less 0x80 and the second, a row of 1 KiB once a first byte is met.
     std::array<std::unique_ptr<std::array<Utf8OfPair, 0x100>>, 0x80> utf8OfPair_;
