@@ -134,9 +134,10 @@ LinkTool::LinkTool(Target target, StandardStreams& streams, bool batchPath)
     : target_(target), streams_(streams), form_(std::in_place, clipboard_), batchPath_(batchPath) {}
 
 bool LinkTool::convert(std::string_view input, std::string_view kind, std::size_t number) {
-    if (batchPath_ && convertFast(input)) {
-        return true;
-    }
+    return (batchPath_ && convertFast(input)) || convertByForm(input, kind, number);
+}
+
+bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std::size_t number) {
     const std::size_t before = pending_.size();
     FieldId field = FieldId::Text1;
     bool keptPasted = false;

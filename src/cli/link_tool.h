@@ -96,6 +96,8 @@ private:
     bool convertLine(std::string_view line, std::size_t number, bool fitted);
     // Collects the results of `input` by the batch path, where it takes the input.
     bool convertFast(std::string_view input);
+    // Converts `input` as convert() does, through the form logic.
+    bool convertByForm(std::string_view input, std::string_view kind, std::size_t number);
     void write(FieldId field);
     void report(std::string_view message);
     void fail(std::string_view what);

@@ -434,9 +434,8 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
         if (plain == asciiBlock) {
             continue;
         }
-        const std::uint8_t byte = from[i];
-        if (byte < 0x80) {
-            if (byte != 0) {
+        if (from[i] < 0x80) {
+            if (from[i] != 0) {
                 return {}; // white space or a control character
             }
             break;
@@ -444,30 +443,33 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
         if (firstWide == std::string_view::npos) {
             firstWide = i;
         }
-        auto& row = utf8OfPair_[byte - 0x80];
-        if (!row) {
-            row = std::make_unique<std::array<Utf8OfPair, 0x100>>();
-        }
-        Utf8OfPair& utf8 = (*row)[from[i + 1]];
-        if (utf8.length == Utf8OfPair::unknown) {
-            utf8 = lookUpPair(byte, from[i + 1]);
-        }
-        if (utf8.length == Utf8OfPair::singleByte) {
-            const char16_t c = plainCharacterOf(CodePage::ansi(), byte);
-            if (c == 0) {
+        do { // the characters above ASCII in a row, as words of Chinese come
+            const std::uint8_t byte = from[i];
+            auto& row = utf8OfPair_[byte - 0x80];
+            if (!row) {
+                row = std::make_unique<std::array<Utf8OfPair, 0x100>>();
+            }
+            Utf8OfPair& utf8 = (*row)[from[i + 1]];
+            if (utf8.length == Utf8OfPair::unknown) {
+                utf8 = lookUpPair(byte, from[i + 1]);
+            }
+            if (utf8.length == Utf8OfPair::singleByte) {
+                const char16_t c = plainCharacterOf(CodePage::ansi(), byte);
+                if (c == 0) {
+                    return {};
+                }
+                to = putUtf8(c, to);
+                ++i;
+                continue;
+            }
+            if (utf8.length == Utf8OfPair::refused) {
                 return {};
             }
-            to = putUtf8(c, to);
-            ++i;
-            continue;
-        }
-        if (utf8.length == Utf8OfPair::refused) {
-            return {};
-        }
-        std::memcpy(to, &utf8, 4);
-        to += utf8.length;
-        i += 2;
-        text.pairsEnd = i;
+            std::memcpy(to, &utf8, 4);
+            to += utf8.length;
+            i += 2;
+            text.pairsEnd = i;
+        } while (from[i] >= 0x80);
     }
     // A character above ASCII: the bytes might be read as UTF-8, which is the form logic's
     // business. What precedes the first such character is ASCII, whole characters either way.
