@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,6 +30,14 @@ public:
     }
 
     bool inputWaiting() override {
+        // A regular file always has its bytes or its end at hand, as poll would say each time.
+        if (!regularFile_) {
+            struct stat status {};
+            regularFile_ = ::fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
+        }
+        if (*regularFile_) {
+            return true;
+        }
         // Data, the end, or an error: each makes the next read return at once.
         pollfd input{STDIN_FILENO, POLLIN, 0};
         return ::poll(&input, 1, 0) == 1;
@@ -50,6 +60,7 @@ public:
 
 private:
     int error_ = 0;
+    std::optional<bool> regularFile_; // whether standard input is one, once asked
 };
 
 } // namespace
