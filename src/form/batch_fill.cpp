@@ -98,6 +98,26 @@ std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
 #endif
 }
 
+// A bit for each of the 64 bytes at `from` that is not printable ASCII, the first byte's
+// lowest.
+std::uint64_t stopsIn64(const std::uint8_t* from) {
+    std::uint64_t stops = 0;
+#if defined(__SSE2__)
+    for (std::size_t k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * k));
+        // The compares are signed: bytes of 0x80 and above are below 0x21.
+        const __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x20)),
+                                            _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
+        stops |= std::uint64_t(~unsigned(_mm_movemask_epi8(plain)) & 0xFFFF) << (16 * k);
+    }
+#else
+    for (std::size_t k = 0; k < 64; ++k) {
+        stops |= std::uint64_t(from[k] <= 0x20 || from[k] >= 0x7F) << k;
+    }
+#endif
+    return stops;
+}
+
 // Whether `text` begins with `scheme`, its letters in either case. Setting 0x20 makes a letter
 // lower case and maps no other byte onto one; what it maps onto ":" or "/" (every other byte
 // of a scheme) is that byte or a control character. Words of four bytes, the last of which
@@ -353,8 +373,8 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
     const std::uint8_t* decoded = bytes_.data();
     const std::string_view head = heads[form];
     const std::size_t start = holds(decoded, head) ? head.size() : 0;
-    if (text_.size() < 3 * size + asciiBlock) {
-        text_.resize(3 * size + asciiBlock);
+    if (text_.size() < 3 * size + 32) {
+        text_.resize(3 * size + 32);
     }
     const AddressText text = toUtf8(decoded + start, text_.data());
     if (!text.utf8End) {
@@ -383,8 +403,8 @@ std::size_t BatchFill::decode(std::string_view body) {
     // to the form logic.
     const std::size_t whole = body.size() / 4;
     const std::size_t size = 3 * whole + (body.size() % 4 < 2 ? 0 : 3);
-    if (bytes_.size() < 3 * whole + 8 + asciiBlock) {
-        bytes_.resize(3 * whole + 8 + asciiBlock);
+    if (bytes_.size() < 3 * whole + 8 + 64) {
+        bytes_.resize(3 * whole + 8 + 64);
     }
     std::uint8_t* to = bytes_.data();
     const auto* from = reinterpret_cast<const std::uint8_t*>(body.data());
@@ -416,26 +436,36 @@ std::size_t BatchFill::decode(std::string_view body) {
     if (marks & refused) {
         return std::string_view::npos;
     }
-    // Zero bytes after the address let blocks be read past its end and stop it there.
-    std::memset(bytes_.data() + size, 0, asciiBlock);
+    bytes_[size] = 0; // the end of the address, where nothing else ends it
     return size;
 }
 
 BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
-    // Code page pairs are looked up once each, then copied; the four bytes copied may reach
-    // past the character's end, which the next one overwrites.
+    // The bytes other than printable ASCII are found 64 at a time as bits, so that the walk
+    // goes from one to the next by a bit scan, and the ASCII between is copied sixteen bytes
+    // at a time. Code page pairs are looked up once each and copied as four bytes. What is
+    // copied past the end is overwritten after.
     AddressText text;
     std::size_t firstWide = std::string_view::npos;
-    std::size_t i = 0;
+    std::size_t i = 0;      // the first byte not yet converted
+    std::size_t window = 0; // the first of the 64 bytes that `stops` covers
+    std::uint64_t stops = stopsIn64(from);
     for (;;) {
-        const std::size_t plain = copyPlainAscii(from + i, to, true);
-        i += plain;
-        to += plain;
-        if (plain == asciiBlock) {
-            continue;
+        while (stops == 0) {
+            window += 64;
+            stops = stopsIn64(from + window);
         }
-        if (from[i] < 0x80) {
-            if (from[i] != 0) {
+        const std::size_t stop = window + std::size_t(std::countr_zero(stops));
+        std::size_t copied = 0;
+        do {
+            std::memcpy(to + copied, from + i + copied, 16);
+            copied += 16;
+        } while (copied < stop - i);
+        to += stop - i;
+        i = stop;
+        const std::uint8_t byte = from[i];
+        if (byte < 0x80) {
+            if (byte != 0) {
                 return {}; // white space or a control character
             }
             break;
@@ -443,33 +473,36 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
         if (firstWide == std::string_view::npos) {
             firstWide = i;
         }
-        do { // the characters above ASCII in a row, as words of Chinese come
-            const std::uint8_t byte = from[i];
-            auto& row = utf8OfPair_[byte - 0x80];
-            if (!row) {
-                row = std::make_unique<std::array<Utf8OfPair, 0x100>>();
-            }
-            Utf8OfPair& utf8 = (*row)[from[i + 1]];
-            if (utf8.length == Utf8OfPair::unknown) {
-                utf8 = lookUpPair(byte, from[i + 1]);
-            }
-            if (utf8.length == Utf8OfPair::singleByte) {
-                const char16_t c = plainCharacterOf(CodePage::ansi(), byte);
-                if (c == 0) {
-                    return {};
-                }
-                to = putUtf8(c, to);
-                ++i;
-                continue;
-            }
-            if (utf8.length == Utf8OfPair::refused) {
+        auto& row = utf8OfPair_[byte - 0x80];
+        if (!row) {
+            row = std::make_unique<std::array<Utf8OfPair, 0x100>>();
+        }
+        Utf8OfPair& utf8 = (*row)[from[i + 1]];
+        if (utf8.length == Utf8OfPair::unknown) {
+            utf8 = lookUpPair(byte, from[i + 1]);
+        }
+        if (utf8.length == Utf8OfPair::singleByte) {
+            const char16_t c = plainCharacterOf(CodePage::ansi(), byte);
+            if (c == 0) {
                 return {};
             }
+            to = putUtf8(c, to);
+            ++i;
+        } else if (utf8.length == Utf8OfPair::refused) {
+            return {};
+        } else {
             std::memcpy(to, &utf8, 4);
             to += utf8.length;
             i += 2;
             text.pairsEnd = i;
-        } while (from[i] >= 0x80);
+        }
+        // The bits of the bytes done go; a pair may end past the window.
+        if (i - window < 64) {
+            stops &= ~std::uint64_t(0) << (i - window);
+        } else {
+            window = i;
+            stops = stopsIn64(from + i);
+        }
     }
     // A character above ASCII: the bytes might be read as UTF-8, which is the form logic's
     // business. What precedes the first such character is ASCII, whole characters either way.

@@ -50,11 +50,11 @@ private:
     bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
     bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
                   std::string& out);
-    // Decodes a link's body into `bytes_`, followed by a block of zero bytes: their number,
-    // or npos where the body holds anything but the Base64 alphabet and "=".
+    // Decodes a link's body into `bytes_`, followed by a zero byte and 63 more to read: their
+    // number, or npos where the body holds anything but the Base64 alphabet and "=".
     std::size_t decode(std::string_view body);
-    // Writes the UTF-8 of the decoded address at `from` to `to`, which has room for three
-    // bytes for each byte and a block more.
+    // Writes the UTF-8 of the decoded address at `from`, which a zero byte ends, to `to`,
+    // which has room for three bytes for each byte and 32 more.
     AddressText toUtf8(const std::uint8_t* from, char* to);
     static Utf8OfPair lookUpPair(std::uint8_t lead, std::uint8_t trail);
     // Appends the texts of `fields` for the address `utf8`, whose code page bytes are in
