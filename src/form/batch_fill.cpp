@@ -505,8 +505,11 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
         }
     }
     // A character above ASCII: the bytes might be read as UTF-8, which is the form logic's
-    // business. What precedes the first such character is ASCII, whole characters either way.
-    if (firstWide != std::string_view::npos &&
+    // business. What precedes the first such character is ASCII, whole characters either way;
+    // UTF-8 of the forms the decoder reads goes on from there with a lead byte of three or
+    // four bytes and a continuation byte, which most code page pairs are not.
+    if (firstWide != std::string_view::npos && from[firstWide] >= 0xE0 && from[firstWide] <= 0xF4 &&
+        (from[firstWide + 1] & 0xC0) == 0x80 &&
         isUtf8({from + firstWide, i - firstWide}, Utf8Forms::WithoutTwoByte)) {
         return {};
     }
