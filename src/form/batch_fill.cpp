@@ -373,8 +373,8 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
     const std::uint8_t* decoded = bytes_.data();
     const std::string_view head = heads[form];
     const std::size_t start = holds(decoded, head) ? head.size() : 0;
-    if (text_.size() < 3 * size + 32) {
-        text_.resize(3 * size + 32);
+    if (text_.size() < 3 * size + 64) {
+        text_.resize(3 * size + 64);
     }
     const AddressText text = toUtf8(decoded + start, text_.data());
     if (!text.utf8End) {
@@ -443,8 +443,8 @@ std::size_t BatchFill::decode(std::string_view body) {
 BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
     // The bytes other than printable ASCII are found 64 at a time as bits, so that the walk
     // goes from one to the next by a bit scan, and the ASCII between is copied sixteen bytes
-    // at a time. Code page pairs are looked up once each and copied as four bytes. What is
-    // copied past the end is overwritten after.
+    // at a time, at least 32. Code page pairs are looked up once each and copied as four bytes.
+    // What is copied past the end is overwritten after.
     AddressText text;
     std::size_t firstWide = std::string_view::npos;
     std::size_t i = 0;      // the first byte not yet converted
@@ -456,11 +456,13 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
             stops = stopsIn64(from + window);
         }
         const std::size_t stop = window + std::size_t(std::countr_zero(stops));
-        std::size_t copied = 0;
-        do {
+        // Most runs are shorter than 32 bytes: those copy without a branch that depends on
+        // their length.
+        std::memcpy(to, from + i, 16);
+        std::memcpy(to + 16, from + i + 16, 16);
+        for (std::size_t copied = 32; copied < stop - i; copied += 16) {
             std::memcpy(to + copied, from + i + copied, 16);
-            copied += 16;
-        } while (copied < stop - i);
+        }
         to += stop - i;
         i = stop;
         const std::uint8_t byte = from[i];

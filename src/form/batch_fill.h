@@ -54,7 +54,7 @@ private:
     // number, or npos where the body holds anything but the Base64 alphabet and "=".
     std::size_t decode(std::string_view body);
     // Writes the UTF-8 of the decoded address at `from`, which a zero byte ends, to `to`,
-    // which has room for three bytes for each byte and 32 more.
+    // which has room for three bytes for each byte and 64 more.
     AddressText toUtf8(const std::uint8_t* from, char* to);
     static Utf8OfPair lookUpPair(std::uint8_t lead, std::uint8_t trail);
     // Appends the texts of `fields` for the address `utf8`, whose code page bytes are in
