@@ -64,26 +64,33 @@ constexpr std::size_t asciiBlock = 16;
 constexpr std::size_t asciiBlock = 8;
 #endif
 
-// Copies the asciiBlock bytes at `from` to `to`, and gives how many of them, from the first,
-// are printable ASCII ("%" among them only where `percent`).
-std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
 #if defined(__SSE2__)
+// A bit for each of the sixteen bytes at `from` that is printable ASCII ("%" only where
+// `percent`), the first byte's lowest.
+unsigned plainIn16(const std::uint8_t* from, bool percent) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), block);
     // The compares are signed: bytes of 0x80 and above are below 0x21.
     __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x20)),
                                   _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
     if (!percent) {
         plain = _mm_andnot_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('%')), plain);
     }
+    return unsigned(_mm_movemask_epi8(plain));
+}
+#endif
+
+// Copies the asciiBlock bytes at `from` to `to`, and gives how many of them, from the first,
+// are printable ASCII ("%" among them only where `percent`).
+std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
+    std::memcpy(to, from, asciiBlock);
+#if defined(__SSE2__)
     // The bits above the sixteen stop the count at a whole block.
-    return std::size_t(std::countr_zero(~unsigned(_mm_movemask_epi8(plain))));
+    return std::size_t(std::countr_zero(~plainIn16(from, percent)));
 #else
     // Borrows mark the first byte that is not plain exactly: `below` one under 0x21, `del`
     // 0x7F, `pct` "%".
     std::uint64_t word;
     std::memcpy(&word, from, 8);
-    std::memcpy(to, &word, 8);
     constexpr std::uint64_t ones = 0x0101'0101'0101'0101;
     constexpr std::uint64_t highs = 0x8080'8080'8080'8080;
     const std::uint64_t below = (word - ones * 0x21) & ~word;
@@ -104,11 +111,7 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
     std::uint64_t stops = 0;
 #if defined(__SSE2__)
     for (std::size_t k = 0; k < 4; ++k) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * k));
-        // The compares are signed: bytes of 0x80 and above are below 0x21.
-        const __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x20)),
-                                            _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
-        stops |= std::uint64_t(~unsigned(_mm_movemask_epi8(plain)) & 0xFFFF) << (16 * k);
+        stops |= std::uint64_t(~plainIn16(from + 16 * k, true) & 0xFFFF) << (16 * k);
     }
 #else
     for (std::size_t k = 0; k < 64; ++k) {
