@@ -142,6 +142,7 @@ bool startsWithScheme(std::string_view text, std::string_view scheme) {
     return differ == 0;
 }
 
+// What startsWithScheme takes a scheme to be.
 constexpr bool isLowerScheme(std::string_view scheme) {
     return scheme.size() >= 4 && std::ranges::all_of(scheme, [](char c) {
                return (c >= 'a' && c <= 'z') || c == ':' || c == '/';

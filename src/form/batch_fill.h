@@ -50,8 +50,9 @@ private:
     bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
     bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
                   std::string& out);
-    // Decodes a link's body into `bytes_`, followed by a zero byte and 63 more to read: their
-    // number, or npos where the body holds anything but the Base64 alphabet and "=".
+    // Decodes a link's body into `bytes_`, followed by a zero byte and 63 more that may be
+    // read: gives how many bytes it decoded, or npos where the body holds anything but the
+    // Base64 alphabet and "=".
     std::size_t decode(std::string_view body);
     // Writes the UTF-8 of the decoded address at `from`, which a zero byte ends, to `to`,
     // which has room for three bytes for each byte and 64 more.
