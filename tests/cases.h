@@ -11,6 +11,8 @@
 
 namespace orvanthe::test {
 
+using Visible = std::vector<std::u16string>; // what Text1 - Text4 show
+
 struct Case {
     std::string kind;
     std::vector<std::u16string> cells; // those after the kind

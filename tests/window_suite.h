@@ -1,0 +1,125 @@
+#pragma once
+
+// What both windows must do, as a user meets them, over the table of cases. Each window's
+// suite defines, before it includes this, a fixture WindowTest that opens the window and
+// drives it with real clicks and keys:
+//   click(n)              a click on CommandN
+//   type(texts)           Text1 - Text4 as typed
+//   visible()             what Text1 - Text4 show
+//   placeCaret(k, at)     the caret of field k (0 for Text1) at `at`; caret(k) where it is
+//   focusFirst()          the focus back to the first control
+//   focused()             the name of the control with the focus
+//   press(c)              the key of u'\t', u'\r' or u'\x1B' to the control with the focus
+//   pasteKeys(k)          Ctrl+V in field k
+//   putOnClipboard(text)  `text` on the clipboard; nothing for a clipboard without text
+//   clipboardText()       the clipboard as another program reads it
+//   holdClipboard()       an object that makes the clipboard unreadable while it lives
+#include "cases.h"
+#include "shell/control_table.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace orvanthe::test {
+
+// The window opens with the focus on its first control. Tab goes round the fields and
+// buttons in the table's order; Enter and Esc do nothing there.
+TEST_F(WindowTest, TabFollowsTheTableAndEnterAndEscDoNothing) {
+    std::vector<Control> stops;
+    std::ranges::copy_if(controls, std::back_inserter(stops), [](const Control& control) {
+        return control.kind == ControlKind::TextField || control.kind == ControlKind::Button;
+    });
+    std::ranges::sort(stops, {}, &Control::tabIndex);
+    ASSERT_EQ(focused(), stops[0].name);
+    const Visible typed = {u"http://例子.中国/", u"2", u"3", u"4"};
+    type(typed);
+    putOnClipboard(u"qqdl://YQ==");
+    focusFirst();
+    for (std::size_t k = 0; k <= stops.size(); ++k) {
+        ASSERT_EQ(focused(), stops[k % stops.size()].name) << k;
+        press(u'\r');
+        press(u'\x1B');
+        EXPECT_EQ(visible(), typed);
+        EXPECT_EQ(clipboardText(), u"qqdl://YQ==");
+        press(u'\t');
+    }
+}
+
+// Each button clicked over each row: paste (<<<) and copy (>>>) beside each field, the links
+// built from the address, each link taken apart. A field a command did not write keeps its
+// caret; one it wrote shows its beginning.
+TEST_F(WindowTest, EveryButtonOverTheTable) {
+    for (const auto& row : cases()) {
+        SCOPED_TRACE(row.line);
+        if (row.form() >= 0) {
+            putOnClipboard(row.cells[0]);
+            click(2 * row.form() + 1);
+            EXPECT_EQ(visible()[0], row.cells[1]);
+            if (row.cells.size() > 2) {
+                EXPECT_EQ(visible(), Visible(row.cells.begin() + 1, row.cells.begin() + 5));
+            }
+        }
+        for (int k = 0; row.kind == "links" && k < 4; ++k) {
+            type({u"t1", u"t2", u"t3", u""});
+            putOnClipboard(row.cells[std::size_t(k)]);
+            click(2 * k + 1);
+            EXPECT_EQ(visible(), row.cells);
+            putOnClipboard(u"stale");
+            click(2 * k + 2);
+            EXPECT_EQ(clipboardText(), row.cells[std::size_t(k)]);
+
+            Visible typed = {u"t1", u"t2", u"t3", u"t4"};
+            typed[std::size_t(k)] = row.cells[std::size_t(k)];
+            type(typed);
+            for (int n = 0; n < 4; ++n) {
+                placeCaret(n, 1);
+            }
+            click(k == 0 ? 12 : 8 + k);
+            for (int n = 0; n < 4; ++n) {
+                const bool written = n != k && (n == 0 || k == 0);
+                EXPECT_EQ(visible()[std::size_t(n)], (written ? row.cells : typed)[std::size_t(n)]);
+                EXPECT_EQ(caret(n), written || typed[std::size_t(n)].empty() ? 0 : 1) << n;
+            }
+        }
+    }
+}
+
+// An unreadable clipboard changes nothing; one without text pastes as empty text.
+TEST_F(WindowTest, AClipboardThatCannotBeReadChangesNothing) {
+    type({u"http://a.b/c.zip", u"2", u"3", u"4"});
+    const Visible before = visible();
+    {
+        [[maybe_unused]] const auto held = holdClipboard();
+        for (int command = 1; command <= 7; command += 2) {
+            click(command);
+            EXPECT_EQ(visible(), before) << command;
+        }
+    }
+    putOnClipboard(std::nullopt);
+    click(3);
+    EXPECT_EQ(visible(),
+              (Visible{u"", u"thunder://QUFaWg==",
+                       u"flashget://W0ZMQVNIR0VUXVtGTEFTSEdFVF0=&velkaron777", u"qqdl://"}));
+}
+
+// Twice what an edit takes by default, pasted with Ctrl+V, then through every link and back.
+TEST_F(WindowTest, TextPastTheEditLimitConvertsWhole) {
+    std::u16string address = u"http://例子.中国/";
+    while (address.size() < 60000) {
+        address += address.size() % 3 ? u"下载" : u"file-";
+    }
+    putOnClipboard(address);
+    type(Visible(4));
+    pasteKeys(0);
+    click(12);
+    const Visible links = visible();
+    EXPECT_EQ(links[0], address);
+    for (int k = 1; k < 4; ++k) {
+        click(2 * k + 2);
+        type(Visible(4));
+        click(2 * k + 1);
+        EXPECT_EQ(visible(), links);
+    }
+}
+
+} // namespace orvanthe::test
