@@ -89,4 +89,28 @@ inline const std::vector<Case>& cases() {
     return all;
 }
 
+// An input of the table, the field it goes to (0 for Text1), and the first of Text1 - Text4
+// that pasting it there shows: each form of a row of links, and each input row.
+struct Input {
+    std::size_t field;
+    std::u16string text;
+    Visible shown;
+    int line;
+};
+
+inline std::vector<Input> inputs() {
+    std::vector<Input> all;
+    for (const Case& row : cases()) {
+        for (std::size_t k = 0; row.kind == "links" && k < 4; ++k) {
+            all.push_back({k, row.cells[k], row.cells, row.line});
+        }
+        if (row.form() >= 0) {
+            const auto end = row.cells.begin() + int(std::min<std::size_t>(row.cells.size(), 5));
+            all.push_back(
+                {std::size_t(row.form()), row.cells[0], {row.cells.begin() + 1, end}, row.line});
+        }
+    }
+    return all;
+}
+
 } // namespace orvanthe::test
