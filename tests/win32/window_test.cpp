@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <thread>
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -52,27 +53,24 @@ void putOnClipboard(std::optional<std::u16string_view> text) {
 // Another thread's window holding the clipboard open for `holdMs` milliseconds, or until the
 // holder goes.
 struct ClipboardHolder {
-    explicit ClipboardHolder(DWORD hold = INFINITE) : holdMs(hold) {
+    explicit ClipboardHolder(DWORD holdMs = INFINITE)
+        : thread([this, holdMs] {
+              holding = OpenClipboard(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0,
+                                                      HWND_MESSAGE, nullptr, nullptr, nullptr));
+              SetEvent(held);
+              WaitForSingleObject(release, holdMs);
+              CloseClipboard(); // the window goes with its thread
+          }) {
         WaitForSingleObject(held, INFINITE);
     }
     ~ClipboardHolder() {
         SetEvent(release);
-        WaitForSingleObject(thread, INFINITE);
+        thread.join();
     }
-    static DWORD WINAPI run(void* self) {
-        auto& holder = *static_cast<ClipboardHolder*>(self);
-        holder.holding = OpenClipboard(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0,
-                                                       HWND_MESSAGE, nullptr, nullptr, nullptr));
-        SetEvent(holder.held);
-        WaitForSingleObject(holder.release, holder.holdMs);
-        CloseClipboard();
-        return 0; // the window goes with its thread
-    }
-    DWORD holdMs;
     bool holding = false;
     HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    std::thread thread; // last: it starts once the events are there
 };
 
 // An edit that refuses every text, as one whose memory has run out does.
@@ -204,23 +202,15 @@ TEST_F(WindowTest, LaysOutAtTheScreensDpiAndAgainAtEveryNewOne) {
 TEST(ScreenDpi, TheWindowOpensLaidOutAtEach) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=*AtTheScreensDpi*";
     for (const DWORD dpi : {144u, 192u, 96u}) {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
-                                  REG_DWORD, &dpi, sizeof dpi),
-                  ERROR_SUCCESS);
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                        sizeof dpi);
         SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", std::to_wstring(dpi).c_str());
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
-        DWORD status = STILL_ACTIVE;
-        WaitForSingleObject(process.hProcess, 60'000);
-        GetExitCodeProcess(process.hProcess, &status);
-        EXPECT_EQ(status, 0u) << dpi << " DPI";
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        EXPECT_EQ(
+            _wsystem(
+                (L"\"\"" + std::wstring(self) + L"\" --gtest_filter=*AtTheScreensDpi*\"").c_str()),
+            0)
+            << dpi << " DPI";
     }
     SetEnvironmentVariableW(L"ORVANTHE_SCREEN_DPI", nullptr);
 }
