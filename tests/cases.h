@@ -58,34 +58,29 @@ inline std::u16string unescape(std::string_view cell) {
     return text;
 }
 
-inline std::vector<Case> readCases(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    std::vector<Case> cases;
-    int number = 0;
-    for (std::string line; std::getline(file, line);) {
-        ++number;
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        Case entry{{}, {}, number};
-        std::size_t end = line.find('\t');
-        entry.kind = line.substr(0, end);
-        while (end != std::string::npos) {
-            const std::size_t start = end + 1;
-            end = line.find('\t', start);
-            entry.cells.push_back(unescape(std::string_view(line).substr(start, end - start)));
-        }
-        cases.push_back(std::move(entry));
-    }
-    return cases;
-}
-
 // The table, read once; its path is compiled in.
 inline const std::vector<Case>& cases() {
-    static const std::vector<Case> all = readCases(ORVANTHE_CASES);
+    static const std::vector<Case> all = [] {
+        std::ifstream file(ORVANTHE_CASES, std::ios::binary);
+        if (!file) {
+            throw std::runtime_error("cannot read " ORVANTHE_CASES);
+        }
+        std::vector<Case> rows;
+        int number = 0;
+        for (std::string line; std::getline(file, line);) {
+            if (++number, line.empty() || line.front() == '#') {
+                continue;
+            }
+            Case row{line.substr(0, line.find('\t')), {}, number};
+            for (std::size_t end = line.find('\t'); end != std::string::npos;) {
+                const std::size_t start = end + 1;
+                end = line.find('\t', start);
+                row.cells.push_back(unescape(std::string_view(line).substr(start, end - start)));
+            }
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }();
     return all;
 }
 
