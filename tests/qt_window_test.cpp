@@ -3,7 +3,6 @@
 #include "cases.h"
 #include "shell/control_table.h"
 #include "shell/qt/form1_window.h"
-#include "shell/qt/start_up.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -87,21 +86,6 @@ TEST_F(WindowTest, ControlsSayWhatTheyDo) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(control(name))->text(QAccessible::Name),
                   qs(help));
     }
-}
-
-// The window as the command line opens it: any form of a row fills in all four, whatever
-// follows it; an option among the arguments opens none. Nothing goes to the clipboard.
-TEST_F(WindowTest, TheCommandLineFillsTheWindow) {
-    for (const auto& row : cases()) {
-        for (std::size_t k = 0; row.kind == "links" && k < 4; ++k) {
-            window = openForm1({"orvanthe", qs(row.cells[k]), "--register", ""});
-            EXPECT_EQ(visible(), row.cells);
-        }
-    }
-    for (const QStringList& wrong : {QStringList{"--bogus"}, {"--bogus", "qqdl://"}, {"-"}}) {
-        EXPECT_FALSE(openForm1(QStringList{"orvanthe"} + wrong));
-    }
-    EXPECT_EQ(clipboardText(), u"");
 }
 
 // The labels reach over the left ends of some fields: a click there lands in the field.

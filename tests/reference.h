@@ -21,10 +21,9 @@ std::optional<std::u16string> referenceUtf8(std::string_view bytes);
 std::u16string referenceBase64(std::string_view bytes);
 
 // What Base64Decode must give for `body`: groups of four decoded leniently (a character
-// outside the alphabet is 0, a lone last one is dropped, a short last group is completed
-// with "="), a spare zero byte, and the bytes before the first zero read as UTF-8 where they
-// are UTF-8 of the kind links carry (some character of U+0800 or above, none in
-// U+0080..U+07FF), the rest as code page text.
+// outside the alphabet is 0, a lone last one dropped), a spare zero byte, and the bytes up to
+// the first zero read as UTF-8 where they are UTF-8 beyond ASCII without two-byte forms, the
+// rest as code page text.
 std::u16string referenceDecode(std::u16string_view body);
 
 // The thunder, flashget and qqdl links of `address`.

@@ -1,19 +1,11 @@
 #pragma once
 
-// What both windows must do, as a user meets them, over the table of cases. Each window's
-// suite defines, before it includes this, a fixture WindowTest that opens the window and
-// drives it with real clicks and keys:
-//   click(n)              a click on CommandN
-//   type(texts)           Text1 - Text4 as typed
-//   visible()             what Text1 - Text4 show
-//   placeCaret(k, at)     the caret of field k (0 for Text1) at `at`; caret(k) where it is
-//   focusFirst()          the focus back to the first control
-//   focused()             the name of the control with the focus
-//   press(c)              the key of u'\t', u'\r' or u'\x1B' to the control with the focus
-//   pasteKeys(k)          Ctrl+V in field k
-//   putOnClipboard(text)  `text` on the clipboard; nothing for a clipboard without text
-//   clipboardText()       the clipboard as another program reads it
-//   holdClipboard()       an object that makes the clipboard unreadable while it lives
+// What both windows must do, as a user meets them. Each window's suite defines before this a
+// fixture WindowTest that drives its window with real clicks and keys: click(n) on CommandN,
+// type() and visible() for Text1 - Text4, placeCaret(k, at) and caret(k) in field k (0 for
+// Text1), focusFirst(), focused() (a control's name), press() of u'\t', u'\r' or u'\x1B',
+// pasteKeys(k) (Ctrl+V), putOnClipboard() (nothing: no text), clipboardText(), and
+// holdClipboard() (unreadable while the object it gives lives).
 #include "cases.h"
 #include "shell/control_table.h"
 
