@@ -3,7 +3,6 @@
 // Independent reference conversions for the tests and the fuzz targets: ICU's own bulk
 // conversion of code page 936 and OpenSSL's Base64, neither of which the program uses.
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,12 +10,6 @@ namespace orvanthe::test {
 
 // Code page 936 bytes of `text`, one "?" for each character the code page lacks.
 std::string referenceBytes(std::u16string_view text);
-
-// Code page 936 text of `bytes`, as ICU reads them in one go.
-std::u16string referenceText(std::string_view bytes);
-
-// The text of well-formed UTF-8, by ICU; nothing for anything else.
-std::optional<std::u16string> referenceUtf8(std::string_view bytes);
 
 std::u16string referenceBase64(std::string_view bytes);
 
