@@ -11,6 +11,8 @@
 
 namespace orvanthe::test {
 
+using Visible = std::vector<std::u16string>; // what Text1 - Text4 show
+
 struct Case {
     std::string kind;
     std::vector<std::u16string> cells; // those after the kind
@@ -56,34 +58,53 @@ inline std::u16string unescape(std::string_view cell) {
     return text;
 }
 
-inline std::vector<Case> readCases(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    std::vector<Case> cases;
-    int number = 0;
-    for (std::string line; std::getline(file, line);) {
-        ++number;
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        Case entry{{}, {}, number};
-        std::size_t end = line.find('\t');
-        entry.kind = line.substr(0, end);
-        while (end != std::string::npos) {
-            const std::size_t start = end + 1;
-            end = line.find('\t', start);
-            entry.cells.push_back(unescape(std::string_view(line).substr(start, end - start)));
-        }
-        cases.push_back(std::move(entry));
-    }
-    return cases;
-}
-
 // The table, read once; its path is compiled in.
 inline const std::vector<Case>& cases() {
-    static const std::vector<Case> all = readCases(ORVANTHE_CASES);
+    static const std::vector<Case> all = [] {
+        std::ifstream file(ORVANTHE_CASES, std::ios::binary);
+        if (!file) {
+            throw std::runtime_error("cannot read " ORVANTHE_CASES);
+        }
+        std::vector<Case> rows;
+        int number = 0;
+        for (std::string line; std::getline(file, line);) {
+            if (++number, line.empty() || line.front() == '#') {
+                continue;
+            }
+            Case row{line.substr(0, line.find('\t')), {}, number};
+            for (std::size_t end = line.find('\t'); end != std::string::npos;) {
+                const std::size_t start = end + 1;
+                end = line.find('\t', start);
+                row.cells.push_back(unescape(std::string_view(line).substr(start, end - start)));
+            }
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }();
+    return all;
+}
+
+// An input of the table, the field it goes to (0 for Text1), and the first of Text1 - Text4
+// that pasting it there shows: each form of a row of links, and each input row.
+struct Input {
+    std::size_t field;
+    std::u16string text;
+    Visible shown;
+    int line;
+};
+
+inline std::vector<Input> inputs() {
+    std::vector<Input> all;
+    for (const Case& row : cases()) {
+        for (std::size_t k = 0; row.kind == "links" && k < 4; ++k) {
+            all.push_back({k, row.cells[k], row.cells, row.line});
+        }
+        if (row.form() >= 0) {
+            const auto end = row.cells.begin() + int(std::min<std::size_t>(row.cells.size(), 5));
+            all.push_back(
+                {std::size_t(row.form()), row.cells[0], {row.cells.begin() + 1, end}, row.line});
+        }
+    }
     return all;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <openssl/evp.h>
 #include <stdexcept>
 #include <unicode/ucnv.h>
@@ -48,17 +49,7 @@ std::uint32_t valueOf(char c) {
     return std::uint32_t(std::min(alphabet.find(c), std::size_t(0x40)) & 0x3F);
 }
 
-} // namespace
-
-std::string referenceBytes(std::u16string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::string bytes(2 * text.size() + 1, '\0');
-    bytes.resize(std::size_t(ucnv_fromUChars(converter(), bytes.data(), std::int32_t(bytes.size()),
-                                             text.data(), std::int32_t(text.size()), &status)));
-    check(status);
-    return bytes;
-}
-
+// Code page 936 text of `bytes`, as ICU reads them in one go.
 std::u16string referenceText(std::string_view bytes) {
     UErrorCode status = U_ZERO_ERROR;
     std::u16string text(2 * bytes.size() + 1, u'\0');
@@ -68,6 +59,7 @@ std::u16string referenceText(std::string_view bytes) {
     return text;
 }
 
+// The text of well-formed UTF-8; nothing for anything else.
 std::optional<std::u16string> referenceUtf8(std::string_view bytes) {
     std::u16string text(bytes.size(), u'\0');
     std::int32_t size = 0;
@@ -79,6 +71,17 @@ std::optional<std::u16string> referenceUtf8(std::string_view bytes) {
     }
     text.resize(std::size_t(size));
     return text;
+}
+
+} // namespace
+
+std::string referenceBytes(std::u16string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::string bytes(2 * text.size() + 1, '\0');
+    bytes.resize(std::size_t(ucnv_fromUChars(converter(), bytes.data(), std::int32_t(bytes.size()),
+                                             text.data(), std::int32_t(text.size()), &status)));
+    check(status);
+    return bytes;
 }
 
 std::u16string referenceBase64(std::string_view bytes) {

@@ -3,7 +3,6 @@
 // Independent reference conversions for the tests and the fuzz targets: ICU's own bulk
 // conversion of code page 936 and OpenSSL's Base64, neither of which the program uses.
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,19 +11,12 @@ namespace orvanthe::test {
 // Code page 936 bytes of `text`, one "?" for each character the code page lacks.
 std::string referenceBytes(std::u16string_view text);
 
-// Code page 936 text of `bytes`, as ICU reads them in one go.
-std::u16string referenceText(std::string_view bytes);
-
-// The text of well-formed UTF-8, by ICU; nothing for anything else.
-std::optional<std::u16string> referenceUtf8(std::string_view bytes);
-
 std::u16string referenceBase64(std::string_view bytes);
 
 // What Base64Decode must give for `body`: groups of four decoded leniently (a character
-// outside the alphabet is 0, a lone last one is dropped, a short last group is completed
-// with "="), a spare zero byte, and the bytes before the first zero read as UTF-8 where they
-// are UTF-8 of the kind links carry (some character of U+0800 or above, none in
-// U+0080..U+07FF), the rest as code page text.
+// outside the alphabet is 0, a lone last one dropped), a spare zero byte, and the bytes up to
+// the first zero read as UTF-8 where they are UTF-8 beyond ASCII without two-byte forms, the
+// rest as code page text.
 std::u16string referenceDecode(std::u16string_view body);
 
 // The thunder, flashget and qqdl links of `address`.
