@@ -149,18 +149,21 @@ TEST(Cli, EachResultAppearsWhileInputGoesOn) {
     EXPECT_EQ(std::tuple(result.out, result.status), std::tuple("a\nb\n", 0));
 }
 
-// A 60 MiB line under a memory limit: the lines around it convert, and it is named, as is a
-// line after it that is not UTF-8. The lower limit runs out while the line is read, the higher
-// one while it converts. AddressSanitizer reserves terabytes of address space, so there is no
-// limit to try under it.
+// A line too long for memory under a limit: the lines around it convert, and it is named, as
+// is a line after it that is not UTF-8. Under the lower limit it runs out while the line is
+// read, and what follows must not pass for a line of its own; under the higher one it runs
+// out while it converts. AddressSanitizer reserves terabytes of address space, so there is
+// no limit to try under it.
 TEST(LinuxCli, ALineTooLongForMemoryIsNamedAndSkipped) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "no memory limit under AddressSanitizer";
 #endif
-    const std::string input =
-        "qqdl://YQ==\nqqdl://Yg==\nhttp://" + std::string(60 << 20, 'y') + "\nqqdl://Yw==\n\xFF\n";
-    for (const std::string limit : {"100000", "250000"}) {
-        const Outcome result = run({"--to", "http"}, input, "", "ulimit -v " + limit + " && ");
+    for (const auto& [limit, mib] : {std::pair("100000", 40), std::pair("250000", 60)}) {
+        const std::string input = "qqdl://YQ==\nqqdl://Yg==\nhttp://" +
+                                  std::string(std::size_t(mib) << 20, 'y') +
+                                  "\nqqdl://Yw==\n\xFF\n";
+        const Outcome result =
+            run({"--to", "http"}, input, "", "ulimit -v " + std::string(limit) + " && ");
         EXPECT_EQ(std::tuple(result.out, result.status), std::tuple("a\nb\nc\n", 1)) << limit;
         for (const char* named : {"line 3 ", "line 5 "}) {
             EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
