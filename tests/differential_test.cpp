@@ -132,13 +132,15 @@ TEST(Differential, TheBatchPathWritesWhatTheFormLogicWrites) {
     static const std::string schemes[] = {"", "thunder://", "Flashget://", "QQDL://", " qqdl://"};
     static const std::string tails[] = {"",  "&velkaron777", "&", "&a b",        "=",
                                         "x", "%3D",          " ", "\xE4\xB8\xAD"};
-    // The common inputs take the batch path: an address, and links of any scheme's case.
+    // The common inputs take the batch path, for one form and for more: an address, and links
+    // of any scheme's case.
     for (const char* common :
          {"http://a.b/中文.zip", "thunder://QUFodHRwOi8vYS5iL9bQzsQuemlwWlo=",
           "Flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIv1tDOxC56aXBbRkxBU0hHRVRd&velkaron777",
           "QQDL://aHR0cDovL2EuYi/W0M7ELnppcA=="}) {
         std::string written;
         EXPECT_TRUE(BatchFill().fill(common, std::array{FieldId::Text1}, written)) << common;
+        EXPECT_TRUE(BatchFill().fill(common, std::array{FieldId::Text1, FieldId::Text4}, written));
     }
     std::mt19937 random(15);
     for (int n = 0; n < 20000; ++n) { // the text itself, or a link of it, its body damaged
