@@ -38,11 +38,8 @@ protected:
         QTest::mouseClick(control("Command" + std::to_string(command)), Qt::LeftButton);
     }
     Visible visible() const {
-        Visible texts;
-        for (int k = 0; k < 4; ++k) {
-            texts.push_back(field(k)->text().toStdU16String());
-        }
-        return texts;
+        return {field(0)->text().toStdU16String(), field(1)->text().toStdU16String(),
+                field(2)->text().toStdU16String(), field(3)->text().toStdU16String()};
     }
     // With real keys: all selected and deleted, then the text typed.
     void type(const Visible& texts) const {

@@ -3,7 +3,6 @@
 #include "cases.h"
 
 #include <gtest/gtest.h>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,18 +16,8 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
-BOOL CALLBACK collectEdit(HWND child, LPARAM edits) {
-    wchar_t name[8];
-    RECT place;
-    if (GetClassNameW(child, name, 8) && std::wstring_view(name) == L"Edit" &&
-        GetWindowRect(child, &place)) {
-        reinterpret_cast<std::map<LONG, HWND>*>(edits)->emplace(place.top, child);
-    }
-    return TRUE;
-}
-
 // Runs `commandLine` and closes what it shows: its status, its message box's text, and its
-// window's four fields (its edits from the top; the work fields lie below them).
+// window's four fields (the first four controls in its tab order).
 std::tuple<DWORD, std::wstring, std::vector<std::u16string>> run(std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -42,14 +31,12 @@ std::tuple<DWORD, std::wstring, std::vector<std::u16string>> run(std::wstring co
     for (int wait = 0; wait < 200 && WaitForSingleObject(process.hProcess, 50); ++wait) {
         const HWND box = FindWindowW(L"#32770", L"Orvanthe");
         const HWND window = FindWindowW(nullptr, L"Orvanthe 0.1   QV40216");
-        std::map<LONG, HWND> edits;
         if (IsWindowVisible(box) && message.empty()) {
             message = textOf(GetDlgItem(box, 0xFFFF));
-        } else if (IsWindowVisible(window) && fields.empty()) {
-            EnumChildWindows(window, collectEdit, LPARAM(&edits));
         }
-        for (auto edit = edits.begin(); edit != edits.end() && fields.size() < 4; ++edit) {
-            const std::wstring text = textOf(edit->second);
+        for (HWND field = nullptr; IsWindowVisible(window) && fields.size() < 4;) {
+            field = GetNextDlgTabItem(window, field, FALSE);
+            const std::wstring text = textOf(field);
             fields.emplace_back(text.begin(), text.end());
         }
         for (const HWND shown : {box, window}) {

@@ -118,8 +118,7 @@ protected:
     }
     void placeCaret(int k, int at) { SendMessageW(field(k), EM_SETSEL, WPARAM(at), LPARAM(at)); }
     int caret(int k) const {
-        DWORD start = 0;
-        DWORD end = 0;
+        DWORD start = 0, end = 0;
         SendMessageW(field(k), EM_GETSEL, WPARAM(&start), LPARAM(&end));
         return start == end ? int(start) : -1;
     }
