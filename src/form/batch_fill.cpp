@@ -8,10 +8,15 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
+// The vector loops are x86's: SSE2 where the compiler may assume it, SSSE3 where the processor
+// has it at run time on x86-64. ORVANTHE_NO_SIMD builds the plain loops in their place, those
+// that other processors and the 32-bit Windows programs run, so that an x86 build tests them.
+#if defined(__SSE2__) && !defined(ORVANTHE_NO_SIMD)
+#define ORVANTHE_SSE2 1
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(ORVANTHE_NO_SIMD)
+#define ORVANTHE_SSSE3 1
 #include <tmmintrin.h>
 #endif
 
@@ -58,13 +63,13 @@ constexpr bool isPlainWide(char32_t c) {
 }
 
 // Bytes looked at together in a run of ASCII.
-#if defined(__SSE2__)
+#if defined(ORVANTHE_SSE2)
 constexpr std::size_t asciiBlock = 16;
 #else
 constexpr std::size_t asciiBlock = 8;
 #endif
 
-#if defined(__SSE2__)
+#if defined(ORVANTHE_SSE2)
 // A bit for each of the sixteen bytes at `from` that is printable ASCII ("%" only where
 // `percent`), the first byte's lowest.
 unsigned plainIn16(const std::uint8_t* from, bool percent) {
@@ -83,7 +88,7 @@ unsigned plainIn16(const std::uint8_t* from, bool percent) {
 // are printable ASCII ("%" among them only where `percent`).
 std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
     std::memcpy(to, from, asciiBlock);
-#if defined(__SSE2__)
+#if defined(ORVANTHE_SSE2)
     // The bits above the sixteen stop the count at a whole block.
     return std::size_t(std::countr_zero(~plainIn16(from, percent)));
 #else
@@ -109,7 +114,7 @@ std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
 // lowest.
 std::uint64_t stopsIn64(const std::uint8_t* from) {
     std::uint64_t stops = 0;
-#if defined(__SSE2__)
+#if defined(ORVANTHE_SSE2)
     for (std::size_t k = 0; k < 4; ++k) {
         stops |= std::uint64_t(~plainIn16(from + 16 * k, true) & 0xFFFF) << (16 * k);
     }
@@ -162,7 +167,7 @@ char* putUtf8(char16_t c, char* to) {
     return to + 3;
 }
 
-#if defined(__x86_64__)
+#if defined(ORVANTHE_SSSE3)
 // Decodes the characters at `from` sixteen at a time into twelve bytes at `to`, writing sixteen,
 // as long as they are of the alphabet and "="; gives how many it decoded. The tables are
 // those of Muła and Lemire's vectorised decoder: a byte is of the alphabet where the entries
@@ -205,7 +210,7 @@ __attribute__((target("ssse3"))) std::size_t decodeSsse3(const std::uint8_t* fro
 
 // Decodes what decodeSsse3 does where the processor can, else nothing.
 std::size_t decodeBlocks(const std::uint8_t* from, std::size_t size, std::uint8_t* to) {
-#if defined(__x86_64__)
+#if defined(ORVANTHE_SSSE3)
     static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3) {
         return decodeSsse3(from, size, to);
