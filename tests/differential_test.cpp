@@ -3,6 +3,7 @@
 #include "cases.h"
 #include "cli/link_tool.h"
 #include "codec/class1.h"
+#include "codec/code_page.h"
 #include "codec/utf8.h"
 #include "fake_clipboard.h"
 #include "form/batch_fill.h"
@@ -11,7 +12,10 @@
 #include "string_streams.h"
 
 #include <array>
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <random>
 #include <span>
 
@@ -99,6 +103,76 @@ TEST(Differential, EveryLinkGivesItsAddressBack) {
             form.fill(FieldId::Text1, address);
         }
     }
+}
+
+// A file name of 1 to 8 characters drawn by `character`, in up to three runs between ASCII
+// parts, in an address.
+template <class Draw>
+std::u16string nameAddress(std::mt19937& random, Draw character) {
+    static const std::u16string ascii[] = {u"-", u"_", u" ", u"1", u"v2", u"(", u")", u"."};
+    std::u16string name;
+    const std::size_t count = 1 + random() % 8;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k > 0 && random() % 4 == 0) {
+            name += ascii[random() % std::size(ascii)];
+        }
+        name += character();
+    }
+    return u"http://x.cn/" + name + u".rar";
+}
+
+// Chinese names give their links, and UTF-8 links of Chinese, Korean and Japanese names give
+// their names, back: at most one in 100,000 misread (ORVANTHE_NAMES sets how many are drawn).
+TEST(Differential, NamesComeBackFromTheirLinks) {
+    const char* given = std::getenv("ORVANTHE_NAMES");
+    const int count = given ? std::atoi(given) : 100000;
+    std::mt19937 random(24);
+    // GB2312, nine in ten from its first level (rows 0xB0-0xD7), the rest from its second.
+    const auto chinese = [&random] {
+        for (;;) {
+            const bool first = random() % 10 != 0;
+            const auto lead = std::uint8_t(first ? 0xB0 + random() % 40 : 0xD8 + random() % 32);
+            const char16_t c =
+                CodePage::ansi().characterOfPair(lead, std::uint8_t(0xA1 + random() % 94));
+            if (c != 0 && (c < 0xE000 || c > 0xF8FF)) {
+                return c;
+            }
+        }
+    };
+    const std::function<char16_t()> others[] = {
+        chinese,
+        [&random] { return char16_t(0xAC00 + random() % 11172); }, // Hangul
+        [&random] {
+            return char16_t(random() % 2 ? 0x3041 + random() % 86 : 0x30A1 + random() % 90);
+        },
+    };
+
+    FakeClipboard clipboard;
+    Form1 form(clipboard);
+    // Misread: own links of Chinese names, and UTF-8 links of Chinese, Korean and Japanese ones.
+    std::array<int, 4> misread{};
+    for (int n = 0; n < count; ++n) {
+        const std::u16string own = nameAddress(random, chinese);
+        form.fill(FieldId::Text1, own);
+        const Visible links = {form.text(FieldId::Text2), form.text(FieldId::Text3),
+                               form.text(FieldId::Text4)};
+        for (std::size_t k = 0; k < 3; ++k) {
+            form.fill(FieldId(k + 1), links[k]);
+            misread[0] += form.text(FieldId::Text1) != own;
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::u16string address = nameAddress(random, others[k]);
+            form.fill(FieldId::Text4, u"qqdl://" + referenceBase64(encodeUtf8(address)));
+            misread[k + 1] += form.text(FieldId::Text1) != address;
+        }
+    }
+    // Three own links to each Chinese name, one UTF-8 link to each other name.
+    const std::array<int, 4> allowed = {3 * count / 100000, count / 100000, count / 100000,
+                                        count / 100000};
+    for (std::size_t k = 0; k < misread.size(); ++k) {
+        EXPECT_LE(misread[k], allowed[k]) << "names of kind " << k;
+    }
+    std::cout << "misread of " << count << " names: " << testing::PrintToString(misread) << "\n";
 }
 
 // orvanthe-link with and without its batch path, for every form it writes, on each input

@@ -1,9 +1,11 @@
 #include "reference.h"
 
+#include "codec/reading.h"
+
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <openssl/evp.h>
+#include <optional>
 #include <stdexcept>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -49,8 +51,22 @@ std::uint32_t valueOf(char c) {
     return std::uint32_t(std::min(alphabet.find(c), std::size_t(0x40)) & 0x3F);
 }
 
-// Code page 936 text of `bytes`, as ICU reads them in one go.
-std::u16string referenceText(std::string_view bytes) {
+// Code page 936 text of `bytes`, as ICU reads them in one go; but a lead byte and a byte that
+// is no trail byte, which ICU reads apart, are one code that the code page does not define:
+// one "?", as Windows reads them.
+std::u16string referenceText(std::string_view given) {
+    std::string bytes;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto lead = std::uint8_t(given[i]);
+        if (lead < 0x81 || lead > 0xFE || i + 1 == given.size()) {
+            bytes += given[i];
+            continue;
+        }
+        const auto trail = std::uint8_t(given[++i]);
+        bytes.append(trail < 0x40 || trail == 0x7F || trail == 0xFF
+                         ? std::string("?")
+                         : std::string{given[i - 1], given[i]});
+    }
     UErrorCode status = U_ZERO_ERROR;
     std::u16string text(2 * bytes.size() + 1, u'\0');
     text.resize(std::size_t(ucnv_toUChars(converter(), text.data(), std::int32_t(text.size()),
@@ -103,13 +119,12 @@ std::u16string referenceDecode(std::u16string_view body) {
     }
     bytes.append(input.size() % 4 == 1 ? 2 : 1, '\0'); // a lone last character leaves one more
 
+    // Which reading wins is the program's own rule; ICU reads the bytes either way.
     const std::string kept = bytes.substr(0, bytes.find('\0'));
-    const bool wide = std::ranges::any_of(kept, [](char c) { return c & 0x80; });
-    const bool twoByteForm = std::ranges::any_of(
-        kept, [](char c) { return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF; });
-    const auto utf8 = wide && !twoByteForm ? referenceUtf8(kept) : std::nullopt;
-    return utf8 ? *utf8 + referenceText(std::string_view(bytes).substr(kept.size()))
-                : referenceText(bytes);
+    if (readsAsUtf8({reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size()})) {
+        return *referenceUtf8(kept) + referenceText(std::string_view(bytes).substr(kept.size()));
+    }
+    return referenceText(bytes);
 }
 
 std::array<std::u16string, 3> referenceLinks(std::u16string_view address) {

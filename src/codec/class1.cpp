@@ -1,6 +1,7 @@
 #include "class1.h"
 
 #include "code_page.h"
+#include "reading.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -83,11 +84,9 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
         std::copy(outGroup.begin(), outGroup.end(), to);
     }
 
-    // Checked before anything is made: code page text almost always fails within its first
-    // characters. Plain ASCII reads alike either way.
     const auto zero = std::find(output.begin(), output.end(), 0);
     const std::span<const std::uint8_t> prefix(output.begin(), zero);
-    if (isUtf8(prefix, Utf8Forms::WithoutTwoByte)) {
+    if (readsAsUtf8(prefix)) {
         std::u16string text = *decodeUtf8(prefix);
         text.append(AnsiBytesToText(std::span<const std::uint8_t>(zero, output.end())));
         return text;

@@ -22,8 +22,7 @@ public:
     // character is ignored, and a last group of two or three characters is read as if
     // completed with "=". Padding is not trimmed and one spare zero byte follows, so the
     // text ends in NUL characters: callers keep what precedes the first.
-    // The bytes before the first zero are read as UTF-8 when they are strict UTF-8 with
-    // at least one character of U+0800 or above and none in U+0080..U+07FF; otherwise
+    // The bytes before the first zero are read as UTF-8 where readsAsUtf8 says so; otherwise
     // they are walked as ANSI bytes (AnsiBytesToText).
     std::u16string Base64Decode(std::u16string_view InStr1) const;
 
@@ -41,7 +40,8 @@ private:
     // Walks ANSI bytes into text: a byte below 0x80 is its own character, and so is a byte
     // that the code page holds as a character of one byte (0x80, "€", in code page 936); any
     // other byte is a lead byte and forms one two-byte code with the byte after it, whatever
-    // that is. A lead byte in the last place stands alone. Nothing (no array) gives the empty
+    // that is (a zero too): a code the code page does not define reads as one "?". A lead
+    // byte in the last place stands alone. Nothing (no array) gives the empty
     // text.
     static std::u16string AnsiBytesToText(std::optional<std::span<const std::uint8_t>> value);
 };

@@ -21,7 +21,9 @@ public:
         // surrogates included, hold "?".
         std::array<std::uint16_t, 0x10000> bytesOfUnit{};
         // Text of each two-byte code whose first byte is 0x80 or more, indexed by
-        // (lead - 0x80) * 256 + trail: one or two UTF-16 units, as the converter gives them.
+        // (lead - 0x80) * 256 + trail: one UTF-16 unit for a lead byte and the byte after it
+        // ("?" where the code page defines no character for them), two for a byte that
+        // stands alone and the byte after it.
         std::array<std::array<char16_t, 2>, 0x8000> textOfPair{};
         std::array<std::uint8_t, 0x8000> lengthOfPair{};
         // Text of each byte standing alone.

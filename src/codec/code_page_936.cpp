@@ -38,14 +38,20 @@ constexpr CodePage::Tables makeTables() {
     tables.bytesOfUnit[lastByteText] = lastByte;
     tables.singleBytes[euroByte] = tables.singleBytes[lastByte] = true;
 
-    // Two bytes that are no lead and trail read as two characters: the first byte's, or
-    // U+FFFD for a lead byte, and the second byte's on its own.
+    // A byte that stands alone and the byte after it read as two characters. A lead byte and
+    // a byte that is no trail byte (below 0x40, 0x7F, 0xFF) are still one code, which the code
+    // page does not define: one "?", as Windows reads it.
     for (unsigned lead = 0x80; lead < 0x100; ++lead) {
         for (unsigned trail = 0; trail < 0x100; ++trail) {
             const std::size_t index = (lead - 0x80) * 0x100 + trail;
-            if (tables.singleBytes[lead] || !isTrail(trail)) {
+            if (tables.singleBytes[lead]) {
                 tables.textOfPair[index] = {tables.textOfByte[lead], tables.textOfByte[trail]};
                 tables.lengthOfPair[index] = 2;
+                continue;
+            }
+            if (!isTrail(trail)) {
+                tables.textOfPair[index] = {u'?', u'\0'};
+                tables.lengthOfPair[index] = 1;
                 continue;
             }
             const char16_t text =

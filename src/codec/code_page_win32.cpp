@@ -53,10 +53,17 @@ void fillTextOfBytes(UINT codePage, CodePage::Tables& tables) {
         tables.textOfByte[byte] = count == 1 ? char16_t(text[0]) : unreadable;
     }
     for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+        // A lead byte and any byte after it are one code: where that is no character (the
+        // second byte no trail byte, a zero among them), one "?", whatever the converter
+        // makes of the bytes apart, so that a text reads alike on every system.
+        const bool leadByte = IsDBCSLeadByteEx(codePage, BYTE(lead));
         for (unsigned trail = 0; trail < 0x100; ++trail) {
             const char pair[2] = {char(lead), char(trail)};
             int count = MultiByteToWideChar(codePage, 0, pair, 2, text, 8);
-            if (count < 1 || count > 2) {
+            if (leadByte && (count != 1 || text[0] == unreadable)) {
+                text[0] = u'?';
+                count = 1;
+            } else if (count < 1 || count > 2) {
                 text[0] = unreadable;
                 count = 1;
             }

@@ -1,7 +1,7 @@
 #include "batch_fill.h"
 
 #include "codec/code_page.h"
-#include "codec/utf8.h"
+#include "codec/reading.h"
 
 #include <algorithm>
 #include <array>
@@ -283,6 +283,16 @@ char16_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
     return isPlainWide(c) ? c : u'\0';
 }
 
+// Whether the decoder reads the `size` code page bytes at `from` as UTF-8, the first of them
+// above ASCII at `firstWide` (`size` or more for none). What precedes that byte is ASCII, which
+// reads alike either way; UTF-8 of the forms the decoder weighs goes on from there with a lead
+// byte of three or four bytes and a continuation byte, which most code page pairs are not.
+bool readAsUtf8(const std::uint8_t* from, std::size_t firstWide, std::size_t size) {
+    return firstWide < size && from[firstWide] >= 0xE0 && from[firstWide] <= 0xF4 &&
+           size - firstWide > 1 && (from[firstWide + 1] & 0xC0) == 0x80 &&
+           readsAsUtf8({from + firstWide, size - firstWide});
+}
+
 } // namespace
 
 bool BatchFill::fill(std::string_view input, std::span<const FieldId> fields, std::string& out) {
@@ -351,6 +361,16 @@ bool BatchFill::fillAddress(std::string_view input, std::span<const FieldId> fie
         i += length;
     }
     address_.resize(std::size_t(to - address_.data()));
+    // Links whose bytes the decoder would read as UTF-8 give another address back: the form
+    // logic writes and names them.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(address_.data());
+    const std::size_t firstWide = std::size_t(
+        std::find_if(bytes, bytes + address_.size(), [](std::uint8_t b) { return b >= 0x80; }) -
+        bytes);
+    const bool links = fields.size() > 1 || fields[0] != FieldId::Text1;
+    if (links && readAsUtf8(bytes, firstWide, address_.size())) {
+        return false;
+    }
     write(input, fields, out);
     return true;
 }
@@ -515,13 +535,8 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
             stops = stopsIn64(from + i);
         }
     }
-    // A character above ASCII: the bytes might be read as UTF-8, which is the form logic's
-    // business. What precedes the first such character is ASCII, whole characters either way;
-    // UTF-8 of the forms the decoder reads goes on from there with a lead byte of three or
-    // four bytes and a continuation byte, which most code page pairs are not.
-    if (firstWide != std::string_view::npos && from[firstWide] >= 0xE0 && from[firstWide] <= 0xF4 &&
-        (from[firstWide + 1] & 0xC0) == 0x80 &&
-        isUtf8({from + firstWide, i - firstWide}, Utf8Forms::WithoutTwoByte)) {
+    // Bytes the decoder reads as UTF-8 are the form logic's business.
+    if (readAsUtf8(from, firstWide, i)) {
         return {};
     }
     text.size = i;
@@ -534,8 +549,9 @@ BatchFill::Utf8OfPair BatchFill::lookUpPair(std::uint8_t lead, std::uint8_t trai
     if (codePage.isSingleByte(lead)) {
         return {{}, Utf8OfPair::singleByte};
     }
-    // The trail byte 0 is where the address ends: a lead byte alone.
-    const char16_t c = trail == 0 ? u'\0' : codePage.characterOfPair(lead, trail);
+    // A code the code page does not define (a zero trail byte among them) reads as "?",
+    // which is no plain character.
+    const char16_t c = codePage.characterOfPair(lead, trail);
     if (!isPlainWide(c)) {
         return {{}, Utf8OfPair::refused};
     }
