@@ -184,7 +184,7 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
     }
     firstResult_ = false;
     const bool allKept =
-        namesLinksWithQuestionMarks(keptPasted ? field : FieldId::Text1, kind, number);
+        namesLinksThatGiveAnotherAddress(keptPasted ? field : FieldId::Text1, kind, number);
     if (pending_.size() >= blockSize) {
         flush();
     }
@@ -216,18 +216,22 @@ bool LinkTool::convertFast(std::string_view input) {
     return true;
 }
 
-bool LinkTool::namesLinksWithQuestionMarks(FieldId kept, std::string_view kind,
-                                           std::size_t number) {
-    if (target_ == Target::Http || CodePage::ansi().holds(form_->text(FieldId::Text1))) {
+bool LinkTool::namesLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind,
+                                                std::size_t number) {
+    if (target_ == Target::Http) {
         return true;
     }
+    const std::string_view why = CodePage::ansi().holds(form_->text(FieldId::Text1))
+                                     ? " link gives another address back"
+                                     : " link has \"?\" for characters the code page lacks";
     constexpr std::pair<FieldId, std::string_view> links[] = {
         {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
     bool none = true;
     for (const auto& [link, name] : links) {
-        if (link != kept && (target_ == Target::All || FieldId(target_) == link)) {
+        if (link != kept && (target_ == Target::All || FieldId(target_) == link) &&
+            !form_->givesBack(link)) {
             report(std::string(kind) + ' ' + std::to_string(number) + ": the " + std::string(name) +
-                   " link has \"?\" for characters the code page lacks");
+                   std::string(why));
             none = false;
         }
     }

@@ -102,10 +102,11 @@ private:
     void report(std::string_view message);
     void fail(std::string_view what);
 
-    // Names each link just written that has "?" for characters of the address that the code
-    // page lacks, all but the field `kept`, which holds the input itself (Text1: none kept).
-    // Gives true when there was none to name.
-    bool namesLinksWithQuestionMarks(FieldId kept, std::string_view kind, std::size_t number);
+    // Names each link just written that would not take apart to the address it was built
+    // from ("?" for characters the code page lacks, or bytes that read another way), all but
+    // the field `kept`, which holds the input itself (Text1: none kept). Gives true when there
+    // was none to name.
+    bool namesLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind, std::size_t number);
 
     Target target_;
     StandardStreams& streams_;

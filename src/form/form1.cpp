@@ -123,6 +123,25 @@ std::u16string bodyOfLink(std::u16string_view link, std::u16string_view scheme) 
     return linkBody(unescapedLink(link), scheme);
 }
 
+// The link in a link field as it is taken apart: white space around it dropped, the escapes
+// of reserved characters read, and each space in its body (for flashget, up to the first "&")
+// read as "+". Its scheme stays as it was written.
+std::u16string mendedLink(std::u16string_view link, std::u16string_view scheme) {
+    link = trimmed(link);
+    std::u16string mended =
+        findUnit(link, u'%') == link.size() ? std::u16string(link) : unescapedLink(link);
+    std::size_t at = 0;
+    while (at + scheme.size() <= mended.size() &&
+           !startsWithNoCase(std::u16string_view(mended).substr(at), scheme)) {
+        ++at;
+    }
+    const std::size_t end = scheme == flashgetScheme ? findUnit(mended, u'&', at) : mended.size();
+    for (at = findUnit(mended, u' ', at); at < end; at = findUnit(mended, u' ', at + 1)) {
+        mended[at] = u'+';
+    }
+    return mended;
+}
+
 std::u16string_view withoutPrefix(std::u16string_view text, std::u16string_view prefix) {
     return text.starts_with(prefix) ? text.substr(prefix.size()) : text;
 }
@@ -161,17 +180,18 @@ void qqdlAddress(std::u16string_view link, Field& xf) {
 
 using AddressOf = void (*)(std::u16string_view, Field&);
 
-// How the link of the visible field `id` is taken apart; nothing for the http address.
-AddressOf addressOfLinkIn(FieldId id) {
+// How the link of the visible field `id` is taken apart, and its scheme; nothing for the
+// http address.
+std::pair<AddressOf, std::u16string_view> linkFormIn(FieldId id) {
     switch (id) {
     case FieldId::Text2:
-        return thunderAddress;
+        return {thunderAddress, thunderScheme};
     case FieldId::Text3:
-        return flashgetAddress;
+        return {flashgetAddress, flashgetScheme};
     case FieldId::Text4:
-        return qqdlAddress;
+        return {qqdlAddress, qqdlScheme};
     default:
-        return nullptr;
+        return {nullptr, {}};
     }
 }
 
@@ -196,19 +216,21 @@ bool Form1::fill(FieldId id, std::u16string_view pasted) {
     Command12();
 
     // A link rebuilt from an address with characters the code page lacks names another
-    // address (with "?" in their place); the link the user gave is kept instead. A link
-    // rebuilt as it was pasted, the usual case, takes apart alike without a look.
-    const AddressOf addressOf = addressOfLinkIn(id);
-    if (!addressOf || text(id) == trimmed(pasted)) {
+    // address (with "?" in their place), as does one whose bytes read another way; the link
+    // the user gave is kept instead, mended as it was read. A link rebuilt as it was pasted,
+    // the usual case, takes apart alike without a look.
+    const auto [addressOf, scheme] = linkFormIn(id);
+    if (!addressOf || text(id) == trimmed(pasted) || givesBack(id)) {
         return false;
     }
-    Field rebuilt;
-    addressOf(text(id), rebuilt);
-    if (rebuilt.text() == text(FieldId::Text1)) {
-        return false;
-    }
-    at(id).assign(pasted);
+    at(id).assign(mendedLink(pasted, scheme));
     return true;
+}
+
+bool Form1::givesBack(FieldId link) const {
+    Field address;
+    linkFormIn(link).first(text(link), address);
+    return address.text() == text(FieldId::Text1);
 }
 
 void Form1::takeApart(FieldId id) {

@@ -66,8 +66,13 @@ public:
     // What a paste of `pasted` into the visible field `id` does: the field takes the text,
     // a link is taken apart into the http address, and all four forms are filled in. Where
     // the link rebuilt in a link field `id` would not take apart to that address, the field
-    // keeps the pasted text instead, and the result is true. `pasted` is no field's text.
+    // keeps the pasted link instead, mended as it was read (white space around it dropped,
+    // escapes of its reserved characters read, spaces in its body read as "+"), and the
+    // result is true. `pasted` is no field's text.
     bool fill(FieldId id, std::u16string_view pasted);
+
+    // Whether the link in the link field `link` takes apart to the http address in Text1.
+    bool givesBack(FieldId link) const;
 
     // Takes the link in the link field `id` apart into the http address, as its button
     // does; the http address field has nothing to take apart.
