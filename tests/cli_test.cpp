@@ -50,7 +50,7 @@ bool plain(std::u16string_view text) {
 
 const std::vector<std::string> forms = {"http", "thunder", "flashget", "qqdl"};
 using orvanthe::test::cases;
-constexpr auto utf8 = orvanthe::encodeUtf8;
+const auto utf8 = [](std::u16string_view text) { return orvanthe::encodeUtf8(text); };
 
 // The table's runs of the tool: arguments, standard input, what it writes and its status.
 TEST(Cli, RowsGiveTheirOutputAndStatus) {
@@ -89,6 +89,38 @@ TEST(Cli, ALongInputConvertsCompletely) {
     EXPECT_EQ(links.out.substr(0, end), big);
     EXPECT_EQ(run({"--to", "http"}, links.out.substr(end + 1)).out,
               big + "\n" + big + "\n" + big + "\n");
+}
+
+// Files as Notepad saves them in "Unicode": UTF-16 of either byte order after its mark, a lone
+// surrogate or an odd last byte naming its line. A NUL in a line (UTF-16 without its mark, a
+// binary file) names and skips the line rather than cut it short.
+TEST(Cli, Utf16FilesAreReadAndLinesWithNulNamed) {
+    using namespace std::string_literals;
+    const auto utf16 = [](std::u16string_view text, bool bigEndian) {
+        std::string bytes;
+        for (const char16_t unit : text) {
+            const char high = char(unit >> 8);
+            const char low = char(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const std::u16string links = u"\uFEFFqqdl://aHR0cDovL9bQL87ELnppcA==\r\nqqdl://YQ==\r\n";
+    const std::string both = "http://中/文.zip\na\n";
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {utf16(links, false), both, ""},
+        {utf16(links, true), both, ""},
+        {utf16(links.substr(1), false), "", "line 1 holds a NUL character"},
+        {utf16(u"\uFEFFqqdl://YQ==\n\xD800\nqqdl://Yg==", false) + "x", "a\n",
+         "line 2 is not valid UTF-16[^]*line 3 is not valid UTF-16"},
+        {"http://a.b/c\0evil.zip\nqqdl://YQ==\n"s, "a\n", "line 1 holds a NUL character"},
+    };
+    for (const auto& [input, out, named] : rows) {
+        const Outcome result = run({"--to", "http"}, input);
+        EXPECT_EQ(std::tuple(result.out, result.status), std::tuple(out, named.empty() ? 0 : 1));
+        EXPECT_TRUE(std::regex_search(result.err, std::regex(named.empty() ? "^$" : named)))
+            << result.err;
+    }
 }
 
 // Arguments that are not UTF-8 are named and skipped (Windows passes arguments as UTF-16).

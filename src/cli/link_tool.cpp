@@ -21,7 +21,8 @@ constexpr std::string_view usage = R"(Usage: orvanthe-link [--to FORM] [TEXT...]
 
 Converts download addresses between the http address and the thunder://, flashget://
 and qqdl:// links. Each TEXT is one input; with no TEXT, each line of standard input is
-one (empty lines are skipped, a UTF-8 byte-order mark at its start is ignored). A link
+one (empty lines are skipped, a UTF-8 byte-order mark at its start is ignored, and input
+that starts with a UTF-16 byte-order mark is read as UTF-16). A link
 (its scheme in any case) is taken apart into its address; any other input is the address
 itself. The requested forms of each address are written in UTF-8, one a line, each as
 soon as its input is read. Control characters and bidirectional controls inside a result
@@ -36,8 +37,10 @@ soon as its input is read. Control characters and bidirectional controls inside 
 
 Exit status:
   0  every input converted
-  1  an input was not valid UTF-8 or too long for the memory available: it is named
-     on standard error and skipped, and the other inputs are converted
+  1  an input was not valid UTF-8 (or UTF-16), held a NUL character or was too long
+     for the memory available: it is named on standard error and skipped, and the
+     other inputs are converted; or a link written would give another address back
+     ("?" for characters the code page lacks): it is named on standard error
   2  usage error; nothing converted
   3  standard input could not be read or the results could not be written (the
      reason is on standard error)
@@ -109,6 +112,39 @@ void appendShown(std::string_view bytes, std::string& out) {
     out.append(bytes.substr(copied));
 }
 
+// Turns the UTF-16 of a file saved as "Unicode" (either byte order) into UTF-8, block by block:
+// a unit or a surrogate pair cut by a block's end waits for the next. A lone surrogate, or an
+// odd byte at the end, becomes bytes that are no UTF-8, so that its line is named, not changed.
+class Utf16Input {
+public:
+    explicit Utf16Input(bool bigEndian) : bigEndian_(bigEndian) {}
+
+    // Appends the UTF-8 of `bytes` to `out`; at the end of the input (`last`) nothing waits.
+    void convert(std::string_view bytes, bool last, std::string& out) {
+        waiting_.append(bytes);
+        units_.clear();
+        for (std::size_t k = 0; k + 1 < waiting_.size(); k += 2) {
+            const auto first = std::uint8_t(waiting_[k]);
+            const auto second = std::uint8_t(waiting_[k + 1]);
+            units_.push_back(char16_t(bigEndian_ ? first << 8 | second : second << 8 | first));
+        }
+        if (!last && !units_.empty() && units_.back() >= 0xD800 && units_.back() <= 0xDBFF) {
+            units_.pop_back();
+        }
+        out += encodeUtf8(units_, LoneSurrogates::Keep);
+        waiting_.erase(0, 2 * units_.size());
+        if (last && !waiting_.empty()) {
+            out += '\xFF';
+            waiting_.clear();
+        }
+    }
+
+private:
+    bool bigEndian_;
+    std::string waiting_;  // bytes of a unit or a pair not yet whole
+    std::u16string units_; // those of one block
+};
+
 } // namespace
 
 std::optional<Target> targetNamed(std::string_view name) {
@@ -145,8 +181,8 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
         const auto text =
             decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
         if (!text) {
-            report(std::string(kind) + ' ' + std::to_string(number) +
-                   " is not valid UTF-8; skipped");
+            report(std::string(kind) + ' ' + std::to_string(number) + " is not valid " +
+                   std::string(kind == "line" ? inputEncoding_ : "UTF-8") + "; skipped");
             return false;
         }
 
@@ -256,34 +292,57 @@ bool LinkTool::convertLines() {
 
     bool allConverted = true;
     std::size_t number = 1;
+    std::optional<Utf16Input> utf16; // where the input starts with a UTF-16 byte-order mark
+    std::string converted;           // a block of such input in UTF-8
+    std::size_t held = 0;            // bytes at the start of `block` read before, not yet used
+    bool start = true;
     while (!failed_) {
         // Whatever reads the results sees them before the tool waits for more input; while
         // input keeps coming, they go out in blocks.
         if (!streams_.inputWaiting() && !flush()) {
             break;
         }
-        const auto size = streams_.read(block);
+        const auto size = streams_.read(std::span(block).subspan(held));
         if (!size) {
             fail("read standard input");
             break;
         }
-        if (*size == 0) {
-            break;
+        const bool end = *size == 0;
+        std::string_view bytes(block.data(), held + *size);
+        held = 0;
+        if (start) {
+            // The two bytes of a UTF-16 byte-order mark may come one at a time.
+            if (!end && bytes.size() < 2) {
+                held = bytes.size();
+                continue;
+            }
+            start = false;
+            if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+                utf16.emplace(bytes[0] == '\xFE');
+                inputEncoding_ = "UTF-16";
+            }
         }
-        std::string_view bytes(block.data(), *size);
-        for (std::size_t end = bytes.find('\n'); end != std::string_view::npos && !failed_;
-             end = bytes.find('\n')) {
+        if (utf16) {
+            converted.clear();
+            utf16->convert(bytes, end, converted);
+            bytes = converted;
+        }
+        for (std::size_t lineEnd = bytes.find('\n'); lineEnd != std::string_view::npos && !failed_;
+             lineEnd = bytes.find('\n')) {
             if (line.empty() && fitted) { // the whole line is in this block
-                allConverted &= convertLine(bytes.substr(0, end), number++, true);
+                allConverted &= convertLine(bytes.substr(0, lineEnd), number++, true);
             } else {
-                keep(bytes.substr(0, end));
+                keep(bytes.substr(0, lineEnd));
                 allConverted &= convertLine(line, number++, fitted);
                 line = std::string();
                 fitted = true;
             }
-            bytes.remove_prefix(end + 1);
+            bytes.remove_prefix(lineEnd + 1);
         }
         keep(bytes);
+        if (end) {
+            break;
+        }
     }
     if (!failed_ && (!line.empty() || !fitted)) {
         allConverted &= convertLine(line, number, fitted);
@@ -301,6 +360,11 @@ bool LinkTool::convertLine(std::string_view line, std::size_t number, bool fitte
     }
     if (line.ends_with('\r')) {
         line.remove_suffix(1);
+    }
+    // A field's text would end at the NUL, and a part of the line would pass for all of it.
+    if (line.find('\0') != std::string_view::npos) {
+        report("line " + std::to_string(number) + " holds a NUL character; skipped");
+        return false;
     }
     return line.empty() || convert(line, "line", number);
 }

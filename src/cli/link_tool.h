@@ -74,8 +74,9 @@ public:
     bool convert(std::string_view input, std::string_view kind, std::size_t number);
 
     // Converts each line of standard input (LF or CR LF line ends, a UTF-8 byte-order mark
-    // at the start ignored), skipping empty lines. Holds one line in memory at a time, and
-    // writes what it has whenever no more input is waiting, so that each result of a line
+    // at the start ignored, UTF-16 where it starts with that byte-order mark), skipping empty
+    // lines; a line holding a NUL character is named and skipped. Holds one line in memory at a
+    // time, and writes what it has whenever no more input is waiting, so that each result of a line
     // typed or piped in slowly appears at once. False when any line was skipped.
     bool convertLines();
 
@@ -116,7 +117,8 @@ private:
     bool batchPath_;
     bool firstResult_ = true;
     bool failed_ = false;
-    std::string pending_; // results not yet written
+    std::string pending_;                      // results not yet written
+    std::string_view inputEncoding_ = "UTF-8"; // of standard input, as its start says
 };
 
 // The whole tool: reads the options in `arguments` (UTF-8, without the program's name),

@@ -86,7 +86,7 @@ std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes, Ut
     return text;
 }
 
-std::string encodeUtf8(std::u16string_view text) {
+std::string encodeUtf8(std::u16string_view text, LoneSurrogates lone) {
     // At most three bytes per unit (a surrogate pair takes four for its two units).
     std::string bytes(3 * text.size(), '\0');
     char* to = bytes.data();
@@ -101,7 +101,9 @@ std::string encodeUtf8(std::u16string_view text) {
         if (code >= 0xD800 && code <= 0xDFFF) {
             const bool paired =
                 code <= 0xDBFF && i + 1 < size && from[i + 1] >= 0xDC00 && from[i + 1] <= 0xDFFF;
-            code = paired ? 0x10000 + ((code - 0xD800) << 10) + (from[++i] - 0xDC00) : 0xFFFD;
+            code = paired ? 0x10000 + ((code - 0xD800) << 10) + (from[++i] - 0xDC00)
+                   : lone == LoneSurrogates::Keep ? code
+                                                  : 0xFFFD;
         }
         if (code < 0x800) {
             *to++ = char(0xC0 | code >> 6);

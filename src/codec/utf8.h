@@ -22,7 +22,12 @@ std::optional<std::u16string> decodeUtf8(std::span<const std::uint8_t> bytes,
 // finds out without making the text.
 bool isUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms = Utf8Forms::All);
 
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string encodeUtf8(std::u16string_view text);
+enum class LoneSurrogates {
+    Replace, // as U+FFFD
+    Keep,    // as the three bytes of their code, which strict UTF-8 refuses
+};
+
+// UTF-16 to UTF-8; a lone surrogate becomes what `lone` says.
+std::string encodeUtf8(std::u16string_view text, LoneSurrogates lone = LoneSurrogates::Replace);
 
 } // namespace orvanthe
