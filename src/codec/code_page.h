@@ -55,6 +55,10 @@ public:
     // The system ANSI code page: code page 936 where the platform has no such notion.
     static const CodePage& ansi();
 
+    // Code page 936 as Windows reads and writes it, built into the program: the ANSI code page
+    // where the platform has none.
+    static const CodePage& builtIn936();
+
     explicit CodePage(std::unique_ptr<const Tables> tables);
     // Tables that outlive the code page, such as constant ones.
     explicit CodePage(const Tables& tables) : tables_(&tables) {}

@@ -1,4 +1,4 @@
-// The ANSI code page off Windows: code page 936 as Windows has it, built into the program.
+// Code page 936 as Windows has it, built into the program: the ANSI code page off Windows.
 // The tables are made by the compiler from the characters of the two-byte codes, so the
 // program needs no converter at run time and its first conversion costs nothing extra.
 #include "code_page.h"
@@ -69,9 +69,15 @@ constexpr CodePage::Tables tables = makeTables();
 
 } // namespace
 
-const CodePage& CodePage::ansi() {
+const CodePage& CodePage::builtIn936() {
     static const CodePage codePage(tables);
     return codePage;
 }
+
+#if !defined(_WIN32)
+const CodePage& CodePage::ansi() {
+    return builtIn936();
+}
+#endif
 
 } // namespace orvanthe

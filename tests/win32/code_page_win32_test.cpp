@@ -30,6 +30,31 @@ TEST(WindowsCodePage, TheSuitesRunWithCodePage936) {
     ASSERT_EQ(GetACP(), 936u) << "run the suites with LC_ALL=zh_CN.UTF-8";
 }
 
+// Every code and every character as Windows reads and writes them: the built-in code page 936
+// of the other systems is the system's own, a pair that is no character ("?") included.
+TEST(WindowsCodePage, TheBuiltInCodePage936IsTheSystems) {
+    const CodePage system = codePage(936);
+    const CodePage& builtIn = CodePage::builtIn936();
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        ASSERT_EQ(system.bytesOfUnit(char16_t(unit)), builtIn.bytesOfUnit(char16_t(unit)))
+            << std::hex << unsigned(unit);
+    }
+    for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+        ASSERT_EQ(system.isSingleByte(std::uint8_t(lead)),
+                  builtIn.isSingleByte(std::uint8_t(lead)));
+        if (builtIn.isSingleByte(std::uint8_t(lead))) {
+            EXPECT_EQ(system.textOfByte(std::uint8_t(lead)),
+                      builtIn.textOfByte(std::uint8_t(lead)));
+            continue;
+        }
+        for (unsigned trail = 0; trail < 0x100; ++trail) {
+            EXPECT_EQ(textOfPair(system, std::uint8_t(lead), std::uint8_t(trail)),
+                      textOfPair(builtIn, std::uint8_t(lead), std::uint8_t(trail)))
+                << std::hex << lead << " " << trail;
+        }
+    }
+}
+
 // An ANSI code page of characters longer than two bytes gives way to 936; a single-byte one
 // reads a pair as two characters and gives "?", not a look-alike, for what it lacks.
 TEST(WindowsCodePage, TablesOfOtherCodePages) {
