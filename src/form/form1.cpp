@@ -131,9 +131,10 @@ std::u16string mendedLink(std::u16string_view link, std::u16string_view scheme) 
     std::u16string mended =
         findUnit(link, u'%') == link.size() ? std::u16string(link) : unescapedLink(link);
     std::size_t at = 0;
-    while (at + scheme.size() <= mended.size() &&
-           !startsWithNoCase(std::u16string_view(mended).substr(at), scheme)) {
-        ++at;
+    while (!startsWithNoCase(std::u16string_view(mended).substr(at), scheme)) {
+        if (++at + scheme.size() > mended.size()) {
+            return mended; // no scheme, so no body
+        }
     }
     const std::size_t end = scheme == flashgetScheme ? findUnit(mended, u'&', at) : mended.size();
     for (at = findUnit(mended, u' ', at); at < end; at = findUnit(mended, u' ', at + 1)) {
