@@ -38,8 +38,8 @@ bool isUnusual(char32_t c) {
         {0xFF00, 0xFFEF},   // full-width and half-width forms
         {0x1F300, 0x1FAFF}, // emoji
     };
-    return std::ranges::any_of(
-        ranges, [c](const auto& range) { return c >= range.first && c <= range.second; });
+    return std::any_of(std::begin(ranges), std::end(ranges),
+                       [c](const auto& range) { return c >= range.first && c <= range.second; });
 }
 
 int weightOf(char32_t c, bool utf8) {
@@ -96,7 +96,8 @@ int weightOfCodePageText(std::span<const std::uint8_t> bytes) {
 } // namespace
 
 bool readsAsUtf8(std::span<const std::uint8_t> bytes) {
-    return std::ranges::any_of(bytes, [](std::uint8_t byte) { return byte >= 0x80; }) &&
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](std::uint8_t byte) { return byte >= 0x80; }) &&
            isUtf8(bytes, Utf8Forms::WithoutTwoByte) &&
            weightOfUtf8(bytes) <= weightOfCodePageText(bytes);
 }
