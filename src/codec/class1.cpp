@@ -84,14 +84,15 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
         std::copy(outGroup.begin(), outGroup.end(), to);
     }
 
-    const auto zero = std::find(output.begin(), output.end(), 0);
-    const std::span<const std::uint8_t> prefix(output.begin(), zero);
+    const std::span<const std::uint8_t> bytes(output);
+    const auto zero = std::size_t(std::find(output.begin(), output.end(), 0) - output.begin());
+    const std::span<const std::uint8_t> prefix = bytes.first(zero);
     if (readsAsUtf8(prefix)) {
         std::u16string text = *decodeUtf8(prefix);
-        text.append(AnsiBytesToText(std::span<const std::uint8_t>(zero, output.end())));
+        text.append(AnsiBytesToText(bytes.subspan(zero)));
         return text;
     }
-    return AnsiBytesToText(std::span<const std::uint8_t>(output));
+    return AnsiBytesToText(bytes);
 }
 
 void Class1::Base64EncodeGroup(std::array<std::uint8_t, 3>& inGroup,

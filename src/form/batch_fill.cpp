@@ -147,13 +147,22 @@ bool startsWithScheme(std::string_view text, std::string_view scheme) {
     return differ == 0;
 }
 
-// What startsWithScheme takes a scheme to be.
-constexpr bool isLowerScheme(std::string_view scheme) {
-    return scheme.size() >= 4 && std::ranges::all_of(scheme, [](char c) {
-               return (c >= 'a' && c <= 'z') || c == ':' || c == '/';
-           });
+// What startsWithScheme takes a scheme to be; in plain loops, as the WebAssembly build's
+// library has no std::ranges algorithms.
+constexpr bool schemesAreLower() {
+    for (const std::string_view scheme : schemes) {
+        if (scheme.size() < 4) {
+            return false;
+        }
+        for (const char c : scheme) {
+            if (!((c >= 'a' && c <= 'z') || c == ':' || c == '/')) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
-static_assert(std::ranges::all_of(schemes, isLowerScheme));
+static_assert(schemesAreLower());
 
 char* putUtf8(char16_t c, char* to) {
     if (c < 0x800) {
