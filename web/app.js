@@ -152,6 +152,23 @@ function buildControls() {
     $('converts').append(...converts.map(button));
 }
 
+// Shows `text` in the output `view` in blocks of 1000 lines, which the browser lays out only
+// when they come into sight.
+function showLines(view, text) {
+    const blocks = [];
+    for (let at = 0; at < text.length;) {
+        let end = at;
+        for (let n = 0; n < 1000 && end < text.length; ++n) {
+            end = text.indexOf('\n', end) + 1 || text.length;
+        }
+        const block = document.createElement('span');
+        block.textContent = text.slice(at, end);
+        blocks.push(block);
+        at = end;
+    }
+    view.replaceChildren(...blocks);
+}
+
 // The batch box: its results follow its text and the chosen form, converted in the Worker;
 // an input that arrives while one is converted waits for it, and only the newest is run.
 function startBatches() {
@@ -180,8 +197,8 @@ function startBatches() {
         }
         $('progress').hidden = true;
         results = data.status < 0 ? '' : data.output;
-        $('results').value = results;
-        $('messages').value = data.status < 0 ? '' : data.errors;
+        showLines($('results'), results);
+        showLines($('messages'), data.status < 0 ? '' : data.errors);
         $('batch-status').textContent = data.status < 0 ? outOfMemory : '';
         document.dispatchEvent(new CustomEvent('orvanthe-batch', {detail: data}));
     };

@@ -7,7 +7,7 @@ const ready = createOrvanthe();
 // UTF-8 of `text`; a lone surrogate becomes the three bytes it would have were it a character,
 // which the tool, as on any input that is not UTF-8, names and skips.
 function utf8Of(text) {
-    if (!/\p{Cs}/u.test(text)) {
+    if (text.isWellFormed ? text.isWellFormed() : !/\p{Cs}/u.test(text)) {
         return new TextEncoder().encode(text);
     }
     const bytes = [];
