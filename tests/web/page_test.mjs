@@ -178,7 +178,11 @@ try {
         check(await page.evaluate(() => document.documentElement.scrollWidth) <= width,
             `fits ${width} px`);
     }
-    await page.setViewport({width: 800, height: 640});
+    await page.setViewport({width: 800, height: 820});
+    await page.select('#to', 'all');
+    await page.focus('#batch');
+    await page.keyboard.sendCharacter(`${linked[0]}\nhttp://a.b/한국어.zip\n`);
+    await page.waitForSelector('#progress[hidden]');
     await page.evaluate(() => navigator.serviceWorker.ready);
     await page.screenshot({path: screenshot});
 
