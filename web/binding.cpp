@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,20 @@ class Page {
 public:
     Page() : form_(clipboard_) {}
 
-    // The units of the field `field` (a FieldId), valid until the next call.
-    val text(int field) const { return units(form_.text(FieldId(field))); }
-    double revision(int field) const { return double(form_.field(FieldId(field)).revision()); }
+    // The units of the field `field` (a FieldId), valid until the next call; none for a
+    // number that names no field.
+    val text(int field) const {
+        return units(valid(field) ? std::u16string_view(form_.text(FieldId(field))) : u"");
+    }
+    double revision(int field) const {
+        return valid(field) ? double(form_.field(FieldId(field)).revision()) : -1;
+    }
 
     // What the person typed into a field. False when memory ran out: the field is unchanged.
     bool setText(int field, const val& text) {
+        if (!valid(field)) {
+            return false;
+        }
         try {
             form_.setText(FieldId(field), fromUnits(text));
             return true;
@@ -64,6 +73,9 @@ public:
     bool run(int command, const val& clipboard) {
         clipboard_.given_.reset();
         clipboard_.copied_.clear();
+        if (command < 0 || command >= int(commandCount)) {
+            return false;
+        }
         try {
             if (!clipboard.isNull() && !clipboard.isUndefined()) {
                 clipboard_.given_ = fromUnits(clipboard);
@@ -79,6 +91,8 @@ public:
     val copied() const { return units(clipboard_.copied_); }
 
 private:
+    static bool valid(int field) { return field >= 0 && field < int(fieldCount); }
+
     PageClipboard clipboard_;
     Form1 form_;
 };
@@ -131,21 +145,22 @@ val bytes(std::string_view text) {
 // orvanthe-link with `arguments` on the UTF-8 bytes `input`: {output, errors, status}, the
 // two outputs as UTF-8 bytes, valid until the next call; status -1 when memory ran out.
 val runTool(const val& arguments, const val& input, const val& progress) {
-    static MemoryStreams* last = nullptr;
-    delete last;
-    last = nullptr;
+    static std::unique_ptr<MemoryStreams> last;
+    last.reset();
     val result = val::object();
     try {
-        const auto text = emscripten::convertJSArrayToNumberVector<std::uint8_t>(input);
-        last = new MemoryStreams(std::string(text.begin(), text.end()), progress);
+        std::string text(input["length"].as<std::size_t>(), '\0');
+        val(emscripten::typed_memory_view(text.size(),
+                                          reinterpret_cast<std::uint8_t*>(text.data())))
+            .call<void>("set", input);
+        last = std::make_unique<MemoryStreams>(std::move(text), progress);
         const auto words = emscripten::vecFromJSArray<std::string>(arguments);
         const cli::Status status = cli::runLinkTool(words, *last);
         result.set("output", bytes(last->out_[0]));
         result.set("errors", bytes(last->out_[1]));
         result.set("status", int(status));
     } catch (...) {
-        delete last;
-        last = nullptr;
+        last.reset();
         result.set("status", -1);
     }
     return result;
@@ -171,6 +186,7 @@ val controlList() {
     return list;
 }
 
+// The codec alone, so that the module can be checked against the native build.
 val base64Encode(const val& text) {
     static std::u16string last;
     last = Class1().Base64Encode(fromUnits(text));
