@@ -166,15 +166,13 @@ val runTool(const val& arguments, const val& input, const val& progress) {
     return result;
 }
 
-// The controls the page shows, in the table's order: name, kind, caption, help text, field
-// and command (or -1), tab index.
+// The controls the page shows, in the table's order: name, caption, help text, the field a
+// label names, field and command (or -1), tab index.
 val controlList() {
-    constexpr const char* kinds[] = {"field", "button", "label", "frame", "picture"};
     val list = val::array();
     for (const Control& control : controls) {
         val item = val::object();
         item.set("name", std::string(control.name));
-        item.set("kind", std::string(kinds[int(control.kind)]));
         item.set("caption", units(control.caption).call<val>("slice"));
         item.set("help", units(helpOf(control.name)).call<val>("slice"));
         item.set("label", std::string(fieldOfLabel(control.name)));
