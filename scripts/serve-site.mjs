@@ -17,13 +17,13 @@ export async function serveSite(folder, port) {
         const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
         const file = path.join(root, path.normalize(name.endsWith('/') ? `${name}index.html` : name));
         try {
-            if (!file.startsWith(root + path.sep) || request.method !== 'GET') {
+            if (!file.startsWith(root + path.sep) || !['GET', 'HEAD'].includes(request.method)) {
                 throw new Error('not served');
             }
             const body = await readFile(file);
             response.writeHead(200, {'Content-Type': types[path.extname(file)] ?? 'application/octet-stream',
                 'Cache-Control': 'no-cache'});
-            response.end(body);
+            response.end(request.method === 'HEAD' ? undefined : body);
         } catch {
             response.writeHead(404, {'Content-Type': 'text/plain'}).end('Not found\n');
         }
