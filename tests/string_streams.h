@@ -6,24 +6,31 @@
 
 namespace orvanthe::test {
 
+// Standard streams in memory: the input given, and what is written to each stream.
+struct StringStreams : cli::StandardStreams {
+    std::string_view input;
+    bool failAtEnd = false; // the read after the input fails instead of giving its end
+    std::string out[2];
+    std::optional<std::size_t> read(std::span<char> buffer) override {
+        if (input.empty() && failAtEnd) {
+            return std::nullopt;
+        }
+        const std::size_t size = input.copy(buffer.data(), buffer.size());
+        input.remove_prefix(size);
+        return size;
+    }
+    bool inputWaiting() override { return true; }
+    bool write(Out stream, std::string_view bytes) override {
+        out[int(stream)] += bytes;
+        return true;
+    }
+    std::string failure() override { return "the device went away"; }
+};
+
 // What orvanthe-link writes and whether it converted all, given the lines of `input`, with or
 // without its batch path.
 inline auto linkTool(cli::Target target, std::string_view input, bool batchPath) {
-    struct Streams : cli::StandardStreams {
-        std::string_view input;
-        std::string out[2];
-        std::optional<std::size_t> read(std::span<char> buffer) override {
-            const std::size_t size = input.copy(buffer.data(), buffer.size());
-            input.remove_prefix(size);
-            return size;
-        }
-        bool inputWaiting() override { return true; }
-        bool write(Out stream, std::string_view bytes) override {
-            out[int(stream)] += bytes;
-            return true;
-        }
-        std::string failure() override { return {}; }
-    } streams;
+    StringStreams streams;
     streams.input = input;
     cli::LinkTool tool(target, streams, batchPath);
     const bool valid = tool.convertLines();

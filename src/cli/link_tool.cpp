@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,8 @@ Exit status:
   2  usage error; nothing converted
   3  standard input could not be read or the results could not be written (the
      reason is on standard error)
+When the program reading the results has gone (orvanthe-link < links | head -1),
+the tool ends at once and says nothing, as the standard tools do: status 141.
 )";
 
 // The number of bytes of the character at the start of `bytes` (valid UTF-8) that a terminal
@@ -178,6 +181,9 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
     FieldId field = FieldId::Text1;
     bool keptPasted = false;
     try {
+        if (input.size() > longest_) {
+            throw std::length_error("input");
+        }
         const auto text =
             decodeUtf8({reinterpret_cast<const std::uint8_t*>(input.data()), input.size()});
         if (!text) {
@@ -209,14 +215,9 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
             }
         }
     } catch (const std::bad_alloc&) {
-        // A conversion holds several texts the size of its input at once. Where they do not
-        // fit, none of this input's results is written, the fields let go of what they hold,
-        // and the next input starts afresh.
-        pending_.resize(before);
-        form_.emplace(clipboard_);
-        report(std::string(kind) + ' ' + std::to_string(number) +
-               " is too long for the memory available; skipped");
-        return false;
+        return skipTooLong(before, kind, number);
+    } catch (const std::length_error&) { // a text past the largest size a string may have
+        return skipTooLong(before, kind, number);
     }
     firstResult_ = false;
     const bool allKept =
@@ -233,6 +234,9 @@ bool LinkTool::convertFast(std::string_view input) {
     const bool all = target_ == Target::All;
     const std::size_t before = pending_.size();
     try {
+        if (input.size() > longest_) {
+            throw std::length_error("input");
+        }
         if (all && !firstResult_) {
             pending_ += '\n';
         }
@@ -243,6 +247,9 @@ bool LinkTool::convertFast(std::string_view input) {
         }
     } catch (const std::bad_alloc&) {
         pending_.resize(before); // the form logic tries again and says what failed
+        return false;
+    } catch (const std::length_error&) {
+        pending_.resize(before);
         return false;
     }
     firstResult_ = false;
@@ -278,15 +285,22 @@ bool LinkTool::convertLines() {
     std::vector<char> block(blockSize);
     std::string line;   // the start of a line that began in an earlier block
     bool fitted = true; // whether all of that line fitted in memory
-    const auto keep = [&line, &fitted](std::string_view bytes) {
+    const auto keep = [this, &line, &fitted](std::string_view bytes) {
         if (!fitted) {
             return;
         }
         try {
+            if (bytes.size() > longest_ - line.size()) {
+                throw std::length_error("line");
+            }
             line.append(bytes);
         } catch (const std::bad_alloc&) {
-            line = std::string(); // the rest of this line is read and dropped
             fitted = false;
+        } catch (const std::length_error&) {
+            fitted = false;
+        }
+        if (!fitted) {
+            line = std::string(); // the rest of this line is read and dropped
         }
     };
 
@@ -374,6 +388,7 @@ bool LinkTool::flush() {
         return !failed_;
     }
     if (!streams_.write(StandardStreams::Out::Output, pending_)) {
+        failed_ = true;
         fail("write the results");
     }
     pending_.clear();
@@ -395,9 +410,22 @@ void LinkTool::report(std::string_view message) {
 }
 
 void LinkTool::fail(std::string_view what) {
+    const std::string reason = streams_.failure();
+    flush(); // the results converted before a read failed; none after a failed write
     failed_ = true;
     pending_.clear();
-    report("cannot " + std::string(what) + ": " + streams_.failure());
+    report("cannot " + std::string(what) + ": " + reason);
+}
+
+// A conversion holds several texts the size of its input at once. Where they do not fit, none
+// of this input's results is written, the fields let go of what they hold, and the next input
+// starts afresh.
+bool LinkTool::skipTooLong(std::size_t converted, std::string_view kind, std::size_t number) {
+    pending_.resize(converted);
+    form_.emplace(clipboard_);
+    report(std::string(kind) + ' ' + std::to_string(number) +
+           " is too long for the memory available; skipped");
+    return false;
 }
 
 Status runLinkTool(std::span<const std::string> arguments, StandardStreams& streams) {

@@ -86,6 +86,11 @@ public:
     // Whether reading or writing failed: that was reported, and nothing more is written.
     bool failed() const { return failed_; }
 
+    // The longest input, in bytes, that the tool holds; a longer one is named and skipped as
+    // one that does not fit in memory. Past the largest size a string may have (about 1 GiB
+    // for a 32-bit program) std::length_error says so; a test lowers the limit to see it.
+    void limitInput(std::size_t bytes) { longest_ = bytes; }
+
 private:
     // The tool has no clipboard: its inputs arrive as arguments and lines.
     class NoClipboard : public Clipboard {
@@ -102,6 +107,9 @@ private:
     void write(FieldId field);
     void report(std::string_view message);
     void fail(std::string_view what);
+    // Drops the results of the input past `converted`, lets go of the fields, reports the
+    // input as too long and gives false.
+    bool skipTooLong(std::size_t converted, std::string_view kind, std::size_t number);
 
     // Names each link just written that would not take apart to the address it was built
     // from ("?" for characters the code page lacks, or bytes that read another way), all but
@@ -119,6 +127,7 @@ private:
     bool failed_ = false;
     std::string pending_;                      // results not yet written
     std::string_view inputEncoding_ = "UTF-8"; // of standard input, as its start says
+    std::size_t longest_ = std::string().max_size();
 };
 
 // The whole tool: reads the options in `arguments` (UTF-8, without the program's name),
