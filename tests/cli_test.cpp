@@ -167,6 +167,20 @@ TEST(Cli, ReadAndWriteFailuresExitWithStatusThree) {
     }
 }
 
+// When the reader of its output goes, the tool ends at once and says nothing, as the standard
+// tools do: status 141, the shell's for SIGPIPE.
+TEST(Cli, AClosedPipeEndsTheToolQuietly) {
+    std::string lines;
+    while (lines.size() < (1u << 20)) { // more results than a pipe holds
+        lines += "qqdl://YQ==\n";
+    }
+    const std::string status = testing::TempDir() + "cli_" + std::to_string(getpid()) + ".status";
+    const Outcome result =
+        run({"--to", "http"}, lines, " >&3; echo $? >" + status + "; } 3>&1 | head -c 1 >/dev/null",
+            "{ ");
+    EXPECT_EQ(std::tuple(result.err, slurp(status)), std::tuple("", "141\n"));
+}
+
 // Each result is written as soon as its line is read: the second line follows only once the
 // result of the first has come out, or else, after 20 s, a line that gives "late".
 TEST(Cli, EachResultAppearsWhileInputGoesOn) {

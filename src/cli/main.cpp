@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <poll.h>
@@ -66,6 +67,9 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // When the reader of the output has gone (`orvanthe-link < links.txt | head -1`), the tool
+    // ends at once and says nothing, as the standard tools do, whatever its parent ignored.
+    std::signal(SIGPIPE, SIG_DFL);
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     PosixStreams streams;
     return int(orvanthe::cli::runLinkTool(arguments, streams));
