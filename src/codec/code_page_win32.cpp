@@ -81,6 +81,9 @@ unsigned tableCodePage(unsigned ansiCodePage) {
     if (GetCPInfo(ansiCodePage, &info) && info.MaxCharSize <= 2) {
         return ansiCodePage;
     }
+    // Where the user chose UTF-8 as the ANSI code page, the links are still made and read in
+    // code page 936, as on a Simplified-Chinese system: the tools that read them expect its
+    // bytes, and the window gives the same links whatever that choice.
     return IsValidCodePage(936) ? 936 : ansiCodePage;
 }
 
