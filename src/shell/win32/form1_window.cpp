@@ -166,21 +166,21 @@ ChildStyle childStyle(ControlKind kind) {
 
 // The font of message boxes, the system's choice for dialogs in the user's language, at
 // `dpi` dots per inch.
-HFONT createDialogFont(int dpi) {
+HeldFont createDialogFont(int dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
     if (const auto forDpi = systemFunction<ForDpi>(L"user32.dll", "SystemParametersInfoForDpi");
         forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi))) {
-        return CreateFontIndirectW(&metrics.lfMessageFont);
+        return HeldFont(CreateFontIndirectW(&metrics.lfMessageFont));
     }
     // Before Windows 10 the system tells its metrics at the screen's DPI.
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        return nullptr;
+        return {};
     }
     LONG& height = metrics.lfMessageFont.lfHeight;
     height = MulDiv(height, dpi, dpiOf(nullptr));
-    return CreateFontIndirectW(&metrics.lfMessageFont);
+    return HeldFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 // The outer size of a window of `style` whose client area is `client` at `dpi`.
@@ -238,9 +238,6 @@ Form1Window::~Form1Window() {
     if (hwnd_) {
         DestroyWindow(hwnd_);
     }
-    if (font_) {
-        DeleteObject(font_);
-    }
 }
 
 bool Form1Window::create() {
@@ -276,22 +273,18 @@ void Form1Window::layOut(int dpi, const RECT* suggested) {
                      outer.cy + client.cy - actual.bottom, flags | SWP_NOMOVE);
     }
 
-    const HFONT font = createDialogFont(dpi);
+    HeldFont font = createDialogFont(dpi);
     const auto pixels = [dpi](int twips) { return twipsToPixels(twips, dpi); };
     for (std::size_t k = 0; k < controls.size(); ++k) {
         const Control& control = controls[k];
         SetWindowPos(children_[k], nullptr, pixels(control.left), pixels(control.top),
                      pixels(control.width), pixels(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
         if (font) {
-            SendMessageW(children_[k], WM_SETFONT, WPARAM(font), TRUE);
+            SendMessageW(children_[k], WM_SETFONT, WPARAM(font.get()), TRUE);
         }
     }
     if (font) {
-        // No control draws with the old font any more.
-        if (font_) {
-            DeleteObject(font_);
-        }
-        font_ = font;
+        font_ = std::move(font); // no control draws with the old font any more
     }
     // The frames draw their edge along their whole client area: all of it again.
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form/form1.h"
+#include "held.h"
 #include "shell/control_table.h"
 #include "windows_clipboard.h"
 
@@ -56,6 +57,9 @@ public:
     // copy. A test gives one that does not block.
     void setFailureReport(FailureReport report) { report_ = std::move(report); }
 
+    // The clipboard that the commands read and write.
+    WindowsClipboard& clipboard() { return clipboard_; }
+
 private:
     // A fixed size: the work fields stay out of sight only while the client area keeps
     // the table's size.
@@ -76,7 +80,7 @@ private:
     WindowsClipboard clipboard_;
     Form1 form_{clipboard_};
     HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;
+    HeldFont font_; // the controls' font at the window's DPI
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::array<HWND, controls.size()> children_{};

@@ -1,6 +1,9 @@
 #include "windows_clipboard.h"
 
+#include "held.h"
+
 #include <algorithm>
+#include <stdexcept>
 
 namespace orvanthe {
 
@@ -21,23 +24,28 @@ bool WindowsClipboard::open() {
 }
 
 std::optional<std::u16string> WindowsClipboard::text() {
-    if (!open()) {
+    // Copying the text out may throw (a clipboard of hundreds of megabytes): the guards give
+    // the clipboard back to the other programs all the same.
+    const OpenedClipboard opened(open());
+    if (!opened) {
         return std::nullopt;
     }
-    std::optional<std::u16string> text;
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-        text.emplace(); // no text there (Windows offers any CF_TEXT as CF_UNICODETEXT too)
-    } else if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const char16_t*>(GlobalLock(data))) {
-            // Up to the first NUL, and never past the end of the block, whatever another
-            // program put there.
-            const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
-            text.emplace(units, std::find(units, units + capacity, u'\0'));
-            GlobalUnlock(data);
-        }
+        return std::u16string(); // no text there (Windows offers any CF_TEXT as CF_UNICODETEXT too)
     }
-    CloseClipboard();
-    return text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const GlobalLocked<const char16_t> units(data);
+    if (!data || !units.get()) {
+        return std::nullopt;
+    }
+    // Up to the first NUL, and never past the end of the block, whatever another program
+    // put there.
+    const std::size_t capacity = GlobalSize(data) / sizeof(char16_t);
+    const char16_t* end = std::find(units.get(), units.get() + capacity, u'\0');
+    if (std::size_t(end - units.get()) > longest_) {
+        throw std::length_error("clipboard text");
+    }
+    return std::u16string(units.get(), end);
 }
 
 void WindowsClipboard::setText(std::u16string_view text) {
@@ -47,26 +55,24 @@ void WindowsClipboard::setText(std::u16string_view text) {
 }
 
 bool WindowsClipboard::put(std::u16string_view text) {
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    HeldGlobal data(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t)));
     if (!data) {
         return false;
     }
-    if (auto* units = static_cast<char16_t*>(GlobalLock(data))) {
-        *std::copy(text.begin(), text.end(), units) = u'\0';
-        GlobalUnlock(data);
-        // Emptying makes the owner window the clipboard's owner, which setting data
-        // requires, and drops other formats that still show the previous content.
-        if (open()) {
-            if (EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, data)) {
-                data = nullptr; // the clipboard owns it now
-            }
-            CloseClipboard();
+    {
+        const GlobalLocked<char16_t> units(data.get());
+        if (!units.get()) {
+            return false;
         }
+        *std::copy(text.begin(), text.end(), units.get()) = u'\0';
     }
-    if (data) {
-        GlobalFree(data);
+    // Emptying makes the owner window the clipboard's owner, which setting data requires,
+    // and drops other formats that still show the previous content.
+    const OpenedClipboard opened(open());
+    if (!opened || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, data.get())) {
         return false;
     }
+    data.handOver(); // the clipboard owns it now
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "form/clipboard.h"
 
 #include <functional>
+#include <string>
 #include <windows.h>
 
 namespace orvanthe {
@@ -24,12 +25,17 @@ public:
 
     void reportFailedCopy(std::function<void()> report) { reportFailedCopy_ = std::move(report); }
 
+    // The longest text that text() copies out; a longer one throws std::length_error, as a
+    // string past its largest size does. A test lowers it to make a paste fail.
+    void limitText(std::size_t units) { longest_ = units; }
+
 private:
     bool open();
     bool put(std::u16string_view text);
 
     HWND owner_ = nullptr;
     std::function<void()> reportFailedCopy_;
+    std::size_t longest_ = std::u16string().max_size();
 };
 
 } // namespace orvanthe
