@@ -89,21 +89,30 @@ std::wstring registry(bool clear = false) {
     return text;
 }
 
+// The program's path: the build puts it beside this suite.
+std::wstring programPath() {
+    wchar_t self[MAX_PATH];
+    const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Orvanthe 0.1.exe";
+}
+
+void setValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& data) {
+    RegSetKeyValueW(root, path.c_str(), name, REG_SZ, data.c_str(),
+                    DWORD((data.size() + 1) * sizeof(wchar_t)));
+}
+
 // --register takes the schemes that no other program holds, for this user or the machine;
 // the command it stores opens the window with any link, options smuggled in or not; and
 // --unregister takes away exactly what it wrote.
 TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
     registry(true);
-    const std::wstring other = LR"("C:\other\downloader.exe" "%1")";
+    const std::wstring other = LR"("C:\windows\notepad.exe" "%1")"; // a program that is there
     for (const auto& [root, scheme] :
          {std::pair(HKEY_CURRENT_USER, L"flashget"), std::pair(HKEY_LOCAL_MACHINE, L"qqdl")}) {
-        RegSetKeyValueW(root, (classes + scheme + L"\\shell\\open\\command").c_str(), nullptr,
-                        REG_SZ, other.c_str(), DWORD((other.size() + 1) * sizeof(wchar_t)));
+        setValue(root, classes + scheme + L"\\shell\\open\\command", nullptr, other);
     }
     const std::wstring before = registry();
-    wchar_t self[MAX_PATH]; // the build puts the program beside this suite
-    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    program = L"\"" + program.substr(0, program.find_last_of(L'\\') + 1) + L"Orvanthe 0.1.exe\"";
+    const std::wstring program = L"\"" + programPath() + L"\"";
 
     const auto [status, message, fields] = run(program + L" --register");
     EXPECT_EQ(status, 1u);
@@ -146,6 +155,46 @@ TEST(Program, RegistersFreeSchemesWhoseCommandOpensLinks) {
     EXPECT_EQ(std::get<0>(run(program + L" --unregister")), 0u);
     EXPECT_EQ(registry(), held.substr(written.size()));
     registry(true);
+}
+
+// What a moved or deleted copy registered is taken over, and so is a key without a command;
+// --unregister leaves what others wrote into a key. A path that the shell would substitute
+// in is refused.
+TEST(Program, TakesOverOldRegistrationsAndRemovesOnlyItsOwn) {
+    registry(true);
+    const std::wstring program = L"\"" + programPath() + L"\"";
+    for (const auto& [path, data] :
+         {std::pair(L"thunder\\shell\\open\\command", LR"("C:\old\Orvanthe 0.1.exe" "%1")"),
+          std::pair(L"flashget\\shell\\open\\command", LR"("C:\gone\downloader.exe" "%1")"),
+          std::pair(L"qqdl", L"URL:qqdl")}) {
+        setValue(HKEY_CURRENT_USER, classes + path, nullptr, data);
+    }
+    setValue(HKEY_CURRENT_USER, classes + L"qqdl", L"Other", L"x");
+    const auto [status, message, fields] = run(program + L" --register");
+    EXPECT_EQ(status, 0u) << message;
+    std::wstring written = registry();
+    int commands = 0;
+    for (std::size_t at = 0;
+         (at = written.find(L"=1:" + program + L" \"%1\"\n", at + 1)) != std::wstring::npos;) {
+        ++commands;
+    }
+    EXPECT_EQ(commands, 3) << written;
+    EXPECT_EQ(std::get<0>(run(program + L" --unregister")), 0u);
+    EXPECT_EQ(registry(), classes + L"qqdl\nOther=1:x\n");
+    registry(true);
+
+    wchar_t temporary[MAX_PATH];
+    const std::wstring folder =
+        std::wstring(temporary, GetTempPathW(MAX_PATH, temporary)) + L"orvanthe 100%";
+    const std::wstring copy = folder + L"\\Orvanthe 0.1.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(programPath().c_str(), copy.c_str(), FALSE));
+    const auto [refused, why, shown] = run(L"\"" + copy + L"\" --register");
+    EXPECT_EQ(std::tuple(refused, why.find(L"“%”") != std::wstring::npos, registry()),
+              std::tuple(1u, true, L""))
+        << why;
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace
