@@ -68,10 +68,11 @@ public:
             if (!WriteFile(handle, bytes.data(),
                            DWORD(std::min<std::size_t>(bytes.size(), 1 << 20)), &size, nullptr)) {
                 error_ = GetLastError();
-                if (!error && (error_ == ERROR_NO_DATA || error_ == ERROR_BROKEN_PIPE)) {
-                    // The reader of the output has gone: the tool ends at once and says
-                    // nothing, as the standard tools do, with the status that a shell gives
-                    // one that SIGPIPE ended.
+                if (!error && (error_ == ERROR_NO_DATA || error_ == ERROR_BROKEN_PIPE ||
+                               error_ == ERROR_PIPE_NOT_CONNECTED)) {
+                    // The reader of the output has gone (Windows says 232, Wine 233): the
+                    // tool ends at once and says nothing, as the standard tools do, with the
+                    // status that a shell gives one that SIGPIPE ended.
                     ExitProcess(128 + 13);
                 }
                 return false;
