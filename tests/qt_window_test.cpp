@@ -1,5 +1,4 @@
-// The Qt window as the user meets it: real clicks and keys, the real clipboard (Qt's own
-// under the offscreen platform).
+// The Qt window as the user meets it: real clicks and keys, the real X clipboard.
 #include "cases.h"
 #include "shell/control_table.h"
 #include "shell/qt/form1_window.h"
@@ -9,8 +8,10 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
+#include <xcb/xcb.h>
 
 namespace orvanthe::test {
 
@@ -18,11 +19,31 @@ QString qs(std::u16string_view text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
+// Another program that owns the clipboard and never answers a request for it, until it goes.
+struct ClipboardHolder {
+    ClipboardHolder() {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+        const xcb_window_t window = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, 9, "CLIPBOARD"), nullptr);
+        xcb_set_selection_owner(connection, window, atom->atom, XCB_CURRENT_TIME);
+        std::free(xcb_get_selection_owner_reply( // once the server has made it the owner
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr));
+        std::free(atom);
+    }
+    ~ClipboardHolder() { xcb_disconnect(connection); }
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+};
+
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
         clipboard()->clear();
         window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow(); // with no window manager to do it
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
@@ -61,17 +82,12 @@ protected:
                                                                     : Qt::Key_Escape);
     }
     void pasteKeys(int k) const { QTest::keyClick(field(k), Qt::Key_V, Qt::ControlModifier); }
-    // An image holds no text.
+    // Without text, nobody owns the clipboard, as in a fresh session.
     static void putOnClipboard(std::optional<std::u16string_view> text) {
-        text ? clipboard()->setText(qs(*text))
-             : clipboard()->setImage(QImage(4, 4, QImage::Format_RGB32));
+        text ? clipboard()->setText(qs(*text)) : clipboard()->clear();
     }
     static std::u16string clipboardText() { return clipboard()->text().toStdU16String(); }
-    // A clipboard with no data at all: its owner does not answer.
-    static int holdClipboard() {
-        clipboard()->clear();
-        return 0;
-    }
+    static auto holdClipboard() { return std::make_unique<ClipboardHolder>(); }
 
     std::unique_ptr<Form1Window> window = std::make_unique<Form1Window>();
 };
