@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -88,8 +89,10 @@ public:
             FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        // Given back however the copy below ends.
+        const std::unique_ptr<wchar_t, void (*)(wchar_t*)> held(
+            text, [](wchar_t* buffer) { LocalFree(buffer); });
         std::string message = size ? encodeUtf8(view(text, size)) : std::string();
-        LocalFree(text);
         while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                     message.back() == ' ' || message.back() == '.')) {
             message.pop_back();
