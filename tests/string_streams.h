@@ -8,8 +8,11 @@ namespace orvanthe::test {
 
 // Standard streams in memory: the input given, and what is written to each stream.
 struct StringStreams : cli::StandardStreams {
+    // When `failing`, the read after the input fails instead of giving its end.
+    explicit StringStreams(std::string_view bytes, bool failing = false)
+        : input(bytes), failAtEnd(failing) {}
     std::string_view input;
-    bool failAtEnd = false; // the read after the input fails instead of giving its end
+    bool failAtEnd;
     std::string out[2];
     std::optional<std::size_t> read(std::span<char> buffer) override {
         if (input.empty() && failAtEnd) {
@@ -30,8 +33,7 @@ struct StringStreams : cli::StandardStreams {
 // What orvanthe-link writes and whether it converted all, given the lines of `input`, with or
 // without its batch path.
 inline auto linkTool(cli::Target target, std::string_view input, bool batchPath) {
-    StringStreams streams;
-    streams.input = input;
+    StringStreams streams(input);
     cli::LinkTool tool(target, streams, batchPath);
     const bool valid = tool.convertLines();
     tool.flush();

@@ -170,29 +170,21 @@ TEST(Program, TakesOverOldRegistrationsAndRemovesOnlyItsOwn) {
         setValue(HKEY_CURRENT_USER, classes + path, nullptr, data);
     }
     setValue(HKEY_CURRENT_USER, classes + L"qqdl", L"Other", L"x");
-    const auto [status, message, fields] = run(program + L" --register");
-    EXPECT_EQ(status, 0u) << message;
-    std::wstring written = registry();
-    int commands = 0;
-    for (std::size_t at = 0;
-         (at = written.find(L"=1:" + program + L" \"%1\"\n", at + 1)) != std::wstring::npos;) {
-        ++commands;
+    EXPECT_EQ(std::get<0>(run(program + L" --register")), 0u);
+    for (const wchar_t* scheme : {L"thunder", L"flashget", L"qqdl"}) {
+        const std::wstring command = classes + scheme + L"\\shell\\open\\command";
+        EXPECT_EQ(dump(HKEY_CURRENT_USER, command), command + L"\n=1:" + program + L" \"%1\"\n");
     }
-    EXPECT_EQ(commands, 3) << written;
     EXPECT_EQ(std::get<0>(run(program + L" --unregister")), 0u);
     EXPECT_EQ(registry(), classes + L"qqdl\nOther=1:x\n");
     registry(true);
 
-    wchar_t temporary[MAX_PATH];
-    const std::wstring folder =
-        std::wstring(temporary, GetTempPathW(MAX_PATH, temporary)) + L"orvanthe 100%";
-    const std::wstring copy = folder + L"\\Orvanthe 0.1.exe";
+    const std::wstring folder = programPath() + L" 100%", copy = folder + L"\\a.exe";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileW(programPath().c_str(), copy.c_str(), FALSE));
     const auto [refused, why, shown] = run(L"\"" + copy + L"\" --register");
     EXPECT_EQ(std::tuple(refused, why.find(L"“%”") != std::wstring::npos, registry()),
-              std::tuple(1u, true, L""))
-        << why;
+              std::tuple(1u, true, L""));
     DeleteFileW(copy.c_str());
     RemoveDirectoryW(folder.c_str());
 }
