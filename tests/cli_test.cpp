@@ -170,8 +170,8 @@ TEST(Cli, ReadAndWriteFailuresExitWithStatusThree) {
 // When the reader of its output goes, the tool ends at once and says nothing, as the standard
 // tools do: status 141, the shell's for SIGPIPE.
 TEST(Cli, AClosedPipeEndsTheToolQuietly) {
-    std::string lines;
-    while (lines.size() < (1u << 20)) { // more results than a pipe holds
+    std::string lines; // more results than a pipe holds
+    while (lines.size() < (1u << 20)) {
         lines += "qqdl://YQ==\n";
     }
     const std::string status = testing::TempDir() + "cli_" + std::to_string(getpid()) + ".status";

@@ -1,6 +1,6 @@
 # Fails unless PROGRAM imports from Windows' own DLLs only, is large-address-aware, names
 # itself in its version resource, and carries the manifest that names the processor
-# ARCHITECTURE (X86, amd64) alone, asks for version 6 of the common controls and declares
+# ARCHITECTURE (X86, amd64), asks for version 6 of the common controls and declares
 # per-monitor DPI awareness. With WITHOUT_RESOURCES, the version resource and manifest are not
 # looked for.
 cmake_minimum_required(VERSION 3.25)
@@ -40,11 +40,6 @@ endforeach()
 # The awareness: true/pm for Windows 8.1, PerMonitorV2 for Windows 10 and later, each in the
 # namespace where Windows looks for it.
 file(STRINGS ${PROGRAM} manifest REGEX "assemblyIdentity|processorArchitecture|application|dpiAware")
-string(REGEX MATCHALL "processorArchitecture=\"[^\"]*\"" architectures "${manifest}")
-list(REMOVE_DUPLICATES architectures)
-if(NOT architectures STREQUAL "processorArchitecture=\"${ARCHITECTURE}\"")
-    message(FATAL_ERROR "the manifest names ${architectures}, not ${ARCHITECTURE} alone")
-endif()
 foreach(attribute IN ITEMS [[name="Microsoft.Windows.Common-Controls"]] [[version="6.0.0.0"]]
         "processorArchitecture=\"${ARCHITECTURE}\"" [[publicKeyToken="6595b64144ccf1df"]] [[language="*"]]
         [[<application xmlns="urn:schemas-microsoft-com:asm.v3">]]
