@@ -119,10 +119,16 @@ std::u16string referenceDecode(std::u16string_view body) {
     }
     bytes.append(input.size() % 4 == 1 ? 2 : 1, '\0'); // a lone last character leaves one more
 
-    // Which reading wins is the program's own rule; ICU reads the bytes either way.
+    // Bytes that may be UTF-8 are UTF-8 beyond ASCII without two-byte forms, as ICU reads
+    // them; which reading of those wins is the program's own weighing.
     const std::string kept = bytes.substr(0, bytes.find('\0'));
-    if (readsAsUtf8({reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size()})) {
-        return *referenceUtf8(kept) + referenceText(std::string_view(bytes).substr(kept.size()));
+    const bool wide = std::ranges::any_of(kept, [](char c) { return c & 0x80; });
+    const bool twoByteForm = std::ranges::any_of(
+        kept, [](char c) { return std::uint8_t(c) >= 0xC0 && std::uint8_t(c) <= 0xDF; });
+    const auto utf8 = wide && !twoByteForm ? referenceUtf8(kept) : std::nullopt;
+    if (utf8 &&
+        utf8ReadingWins(*utf8, {reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size()})) {
+        return *utf8 + referenceText(std::string_view(bytes).substr(kept.size()));
     }
     return referenceText(bytes);
 }

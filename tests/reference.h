@@ -15,7 +15,8 @@ std::u16string referenceBase64(std::string_view bytes);
 
 // What Base64Decode must give for `body`: groups of four decoded leniently (a character
 // outside the alphabet is 0, a lone last one dropped), a spare zero byte, and the bytes up to
-// the first zero read as UTF-8 where readsAsUtf8 says so, the rest as code page text.
+// the first zero read as UTF-8 where they are UTF-8 beyond ASCII without two-byte forms and
+// that reading wins the program's weighing, the rest as code page text.
 std::u16string referenceDecode(std::u16string_view body);
 
 // The thunder, flashget and qqdl links of `address`.

@@ -55,12 +55,11 @@ int weightOf(char32_t c, bool utf8) {
     return isUnusual(c) ? unusual : strange;
 }
 
-int weightOfUtf8(std::span<const std::uint8_t> bytes) {
-    const std::u16string text = *decodeUtf8(bytes);
+int weightOfUtf8(std::u16string_view text) {
     int weight = 0;
     for (std::size_t k = 0; k < text.size(); ++k) {
         char32_t c = text[k];
-        if (c >= 0xD800 && c <= 0xDBFF) { // strict UTF-8 gives whole surrogate pairs
+        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size()) { // a surrogate pair
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00);
         }
         weight += weightOf(c, true);
@@ -96,10 +95,15 @@ int weightOfCodePageText(std::span<const std::uint8_t> bytes) {
 } // namespace
 
 bool readsAsUtf8(std::span<const std::uint8_t> bytes) {
-    return std::any_of(bytes.begin(), bytes.end(),
-                       [](std::uint8_t byte) { return byte >= 0x80; }) &&
-           isUtf8(bytes, Utf8Forms::WithoutTwoByte) &&
-           weightOfUtf8(bytes) <= weightOfCodePageText(bytes);
+    if (std::none_of(bytes.begin(), bytes.end(), [](std::uint8_t byte) { return byte >= 0x80; })) {
+        return false;
+    }
+    const auto text = decodeUtf8(bytes, Utf8Forms::WithoutTwoByte);
+    return text && utf8ReadingWins(*text, bytes);
+}
+
+bool utf8ReadingWins(std::u16string_view text, std::span<const std::uint8_t> bytes) {
+    return weightOfUtf8(text) <= weightOfCodePageText(bytes);
 }
 
 } // namespace orvanthe

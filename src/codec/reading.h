@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace orvanthe {
 
@@ -12,5 +13,9 @@ namespace orvanthe {
 // in U+0080..U+07FF, forms that code page text rarely makes) are read both ways, and the
 // reading of the more ordinary text wins; at a tie, UTF-8. False for any other bytes.
 bool readsAsUtf8(std::span<const std::uint8_t> bytes);
+
+// Whether `text`, the UTF-8 reading of `bytes`, is text as ordinary as their code page reading
+// or more: the weighing of readsAsUtf8.
+bool utf8ReadingWins(std::u16string_view text, std::span<const std::uint8_t> bytes);
 
 } // namespace orvanthe
