@@ -20,7 +20,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # ctest runs the cross-built programs under Wine where Wine can run them: the 64-bit loader
 # for x86_64, the 32-bit one for i686. The 32-bit loader also needs a kernel that runs 32-bit
 # programs, which some leave out; the loader is tried once here, and where it cannot run,
-# the suites that need Wine are left out of the build (the x86_64 build runs them instead).
+# the suites that need Wine are left out of the build. ORVANTHE_WINE_LOADER names another
+# loader (scripts/wine-loader finds one that runs 32-bit programs on any kernel), or OFF.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     find_program(ORVANTHE_WINE_LOADER NAMES wine64 PATHS /usr/lib/wine)
 else()
