@@ -212,6 +212,7 @@ void Form1::run(CommandId command) {
 }
 
 bool Form1::fill(FieldId id, std::u16string_view pasted) {
+    pasted = pasted.substr(0, findUnit(pasted, u'\0')); // all that a field takes of it
     at(id).assign(pasted);
     takeApart(id);
     Command12();
