@@ -124,6 +124,18 @@ TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
     EXPECT_EQ(field.text(), u"xy" + std::u16string(100000, u'z'));
 }
 
+// The search behind every assignment, at each place of a block and past it, from any start,
+// finds what a plain search finds.
+TEST(Field, FindUnitFindsWhatAPlainSearchFinds) {
+    for (std::size_t at = 0; at < 70; ++at) {
+        std::u16string text(70, u'a');
+        text[at] = text[69 - at / 2] = u'b';
+        for (std::size_t from = 0; from <= 71; ++from) {
+            ASSERT_EQ(findUnit(text, u'b', from), std::min(text.find(u'b', from), text.size()));
+        }
+    }
+}
+
 // What the command-line tool writes: each character at the edges of its UTF-8 forms; a lone
 // surrogate becomes U+FFFD.
 TEST(Utf8, EncodesEachFormAndLoneSurrogatesAsReplacements) {

@@ -4,7 +4,6 @@
 #include "codec/utf8.h"
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -74,30 +73,11 @@ std::size_t controlLength(std::string_view bytes) {
     return 0;
 }
 
-// Whether one of the eight bytes of `word` is below 0x20 or is 0x7F, 0xC2 or 0xE2: the bytes
-// with which a control character can begin. Results hold none as a rule, so they are looked
-// for eight bytes at a time.
-bool mayHoldControl(std::uint64_t word) {
-    constexpr std::uint64_t ones = 0x0101010101010101;
-    constexpr std::uint64_t highs = 0x8080808080808080;
-    const auto below = [](std::uint64_t bytes, std::uint64_t limit) {
-        return (bytes - ones * limit) & ~bytes & highs;
-    };
-    return (below(word, 0x20) | below(word ^ (ones * 0x7F), 1) | below(word ^ (ones * 0xC2), 1) |
-            below(word ^ (ones * 0xE2), 1)) != 0;
-}
-
 // Appends `bytes` (valid UTF-8) with each control character percent-escaped.
 void appendShown(std::string_view bytes, std::string& out) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::size_t copied = 0; // bytes before this are in `out`
     for (std::size_t k = 0; k < bytes.size();) {
-        std::uint64_t word = 0;
-        if (k + sizeof word <= bytes.size() &&
-            (std::memcpy(&word, bytes.data() + k, sizeof word), !mayHoldControl(word))) {
-            k += sizeof word;
-            continue;
-        }
         const std::size_t length = controlLength(bytes.substr(k));
         if (length == 0) {
             ++k;

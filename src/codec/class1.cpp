@@ -5,7 +5,6 @@
 #include "utf8.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace orvanthe {
@@ -138,17 +137,6 @@ std::u16string Class1::AnsiBytesToText(std::optional<std::span<const std::uint8_
     const std::size_t size = bytes.size();
     std::size_t i = 0;
     while (i < size) {
-        // ASCII, the usual case, four bytes at a time.
-        std::uint32_t four;
-        if (i + 4 <= size && (std::memcpy(&four, from + i, sizeof four), !(four & 0x80808080))) {
-            to[0] = char16_t(from[i]);
-            to[1] = char16_t(from[i + 1]);
-            to[2] = char16_t(from[i + 2]);
-            to[3] = char16_t(from[i + 3]);
-            to += 4;
-            i += 4;
-            continue;
-        }
         const std::uint8_t byte = from[i++];
         if (byte < 0x80) {
             *to++ = byte;

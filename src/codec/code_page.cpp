@@ -1,7 +1,5 @@
 #include "code_page.h"
 
-#include <cstring>
-
 namespace orvanthe {
 
 CodePage::CodePage(std::unique_ptr<const Tables> tables)
@@ -16,23 +14,8 @@ void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& 
     const char16_t* units = text.data();
     const std::size_t size = text.size();
     const std::uint16_t* bytesOfUnit = tables_->bytesOfUnit.data();
-
-    // The usual case, a run of ASCII (its own byte in every ANSI code page), goes four
-    // units to a 64-bit word.
-    constexpr std::uint64_t nonAscii = 0xFF80'FF80'FF80'FF80;
     std::size_t i = 0;
     while (i < size) {
-        std::uint64_t four;
-        if (i + 4 <= size && (std::memcpy(&four, units + i, sizeof four), !(four & nonAscii))) {
-            const auto packed = std::uint32_t((four & 0xFF) | (four >> 8 & 0xFF00) |
-                                              (four >> 16 & 0xFF0000) | (four >> 24 & 0xFF000000));
-            // Loaded and stored in the machine's own byte order, so the bytes land in text
-            // order on little- and big-endian machines alike.
-            std::memcpy(to, &packed, sizeof packed);
-            to += 4;
-            i += 4;
-            continue;
-        }
         const char16_t unit = units[i++];
         const std::uint16_t bytes = bytesOfUnit[unit];
         if (bytes < 0x100) {

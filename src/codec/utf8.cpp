@@ -1,7 +1,5 @@
 #include "utf8.h"
 
-#include <cstring>
-
 namespace orvanthe {
 
 namespace {
@@ -13,13 +11,6 @@ bool walkUtf8(std::span<const std::uint8_t> bytes, Utf8Forms forms, Emit emit) {
     const std::uint8_t* from = bytes.data();
     const std::size_t size = bytes.size();
     for (std::size_t i = 0; i < size;) {
-        // ASCII, the usual case, four bytes at a time.
-        std::uint32_t four;
-        if (i + 4 <= size && (std::memcpy(&four, from + i, sizeof four), !(four & 0x80808080))) {
-            emit(from[i], from[i + 1], from[i + 2], from[i + 3]);
-            i += 4;
-            continue;
-        }
         const std::uint8_t lead = from[i];
         if (lead < 0x80) {
             emit(lead);
