@@ -43,10 +43,13 @@ std::u16string textOf(HWND window) {
 
 // A push button answers the dialog keys as a plain button, never as one that may become the
 // default: the dialog manager would make a button that Tab reaches the default one, and
-// Enter would then click it. The button's own procedure is kept in its user data.
-LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const LRESULT result = CallWindowProcW(own, hwnd, message, wParam, lParam);
+// Enter would then click it.
+LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, buttonProc, 0);
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     if (message == WM_GETDLGCODE) {
         return result & ~LRESULT(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
     }
@@ -202,8 +205,6 @@ SIZE clientSizeAt(int dpi) {
 // A tooltip for each field and button, with the help text of the table; null where the
 // common controls offer none. The tooltip copies each text.
 HWND createTooltip(HWND owner, const std::array<HWND, controls.size()>& children) {
-    // The common controls hold the tooltip's window class; it stays loaded with the window.
-    LoadLibraryW(L"comctl32.dll");
     HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
@@ -312,9 +313,8 @@ bool Form1Window::createControls() {
             return false;
         }
         children_[k] = window;
-        if (control.kind == ControlKind::Button) {
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(buttonProc)));
+        if (control.kind == ControlKind::Button && !SetWindowSubclass(window, buttonProc, 0, 0)) {
+            return false;
         }
         if (control.field) {
             const auto field = std::size_t(*control.field);
