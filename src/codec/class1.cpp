@@ -1,5 +1,6 @@
 #include "class1.h"
 
+#include "base64.h"
 #include "code_page.h"
 #include "reading.h"
 #include "utf8.h"
@@ -9,19 +10,6 @@
 
 namespace orvanthe {
 namespace {
-
-constexpr std::u16string_view alphabet =
-    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-// 6-bit value of each byte, or -1 for a byte outside the alphabet.
-constexpr auto valueOfByte = [] {
-    std::array<std::int8_t, 256> values{};
-    values.fill(-1);
-    for (std::size_t s = 0; s < alphabet.size(); ++s) {
-        values[alphabet[s]] = std::int8_t(s);
-    }
-    return values;
-}();
 
 std::vector<std::uint8_t> ansiBytes(std::u16string_view text) {
     std::vector<std::uint8_t> bytes;
@@ -103,17 +91,18 @@ void Class1::Base64EncodeGroup(std::array<std::uint8_t, 3>& inGroup,
         inGroup[1] = 0;
     }
     const auto [b0, b1, b2] = inGroup;
-    outGroup[0] = alphabet[b0 >> 2];
-    outGroup[1] = alphabet[std::size_t((b0 & 0x03) << 4 | b1 >> 4)];
-    outGroup[2] = count < 2 ? u'=' : alphabet[std::size_t((b1 & 0x0F) << 2 | b2 >> 6)];
-    outGroup[3] = count < 3 ? u'=' : alphabet[b2 & 0x3F];
+    outGroup[0] = char16_t(base64Alphabet[b0 >> 2]);
+    outGroup[1] = char16_t(base64Alphabet[std::size_t((b0 & 0x03) << 4 | b1 >> 4)]);
+    outGroup[2] =
+        count < 2 ? u'=' : char16_t(base64Alphabet[std::size_t((b1 & 0x0F) << 2 | b2 >> 6)]);
+    outGroup[3] = count < 3 ? u'=' : char16_t(base64Alphabet[b2 & 0x3F]);
 }
 
 void Class1::Base64DecodeGroup(std::array<std::uint8_t, 4>& inGroup,
                                std::array<std::uint8_t, 3>& outGroup, int& count) {
     count = 0;
     for (std::uint8_t& ch : inGroup) {
-        const std::int8_t value = valueOfByte[ch];
+        const std::int8_t value = base64Values[ch];
         count += value < 0;
         ch = std::uint8_t(value < 0 ? 0 : value);
     }
