@@ -71,7 +71,7 @@ void ToolByForm(benchmark::State& state) {
         lines += line + '\n';
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(test::linkTool(cli::Target::Http, lines, false));
+        benchmark::DoNotOptimize(test::linkTool(test::target(0), lines, false));
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(lines.size()));
 }

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::u16string body = test::referenceBase64(lines);
         lines = std::string(scheme).append(body.begin(), body.end());
     }
-    const auto target = cli::Target(data[0] % 5);
+    const cli::Target target = test::target(data[0] % 5);
     if (test::linkTool(target, lines, false) != test::linkTool(target, lines, true)) {
         std::abort(); // libFuzzer keeps the input that did it
     }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string beforeNul = input.substr(0, input.find(u'\0'));
     FakeClipboard clipboard;
     Form1 form(clipboard);
-    form.fill(shown[pasted], input);
+    form.fill(linkForms[pasted].field, input);
     const std::u16string& address = form.text(FieldId::Text1);
     require(pasted != 0 || address == beforeNul, "a pasted address was changed");
     for (std::size_t k = 0; k < fieldCount; ++k) {
@@ -33,13 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool carried = std::u16string_view(readBack).substr(0, readBack.find(u'\0')) == address;
     for (std::size_t k = 1; k < 4; ++k) {
         if (k != pasted || carried) {
-            require(form.text(shown[k]) == links[k - 1], "a link is not that of the address");
+            require(form.text(linkForms[k].field) == links[k - 1],
+                    "a link is not that of the address");
             continue;
         }
         Form1 again(clipboard);
-        again.setText(shown[k], form.text(shown[k]));
-        again.takeApart(shown[k]);
-        require(form.text(shown[k]) != links[k - 1] && again.text(FieldId::Text1) == address,
+        again.setText(linkForms[k].field, form.text(linkForms[k].field));
+        again.takeApart(linkForms[k].field);
+        require(form.text(linkForms[k].field) != links[k - 1] &&
+                    again.text(FieldId::Text1) == address,
                 "a pasted link was replaced by one that names another address");
     }
     return 0;

@@ -16,6 +16,15 @@ namespace {
 using namespace std::string_literals;
 using namespace test;
 
+// The revision of every field: a field whose revision stayed was not written.
+std::vector<std::uint64_t> revisions(const Form1& form) {
+    std::vector<std::uint64_t> all;
+    for (std::size_t k = 0; k < fieldCount; ++k) {
+        all.push_back(form.field(FieldId(k)).revision());
+    }
+    return all;
+}
+
 Visible visible(const Form1& form) {
     return {form.text(FieldId::Text1), form.text(FieldId::Text2), form.text(FieldId::Text3),
             form.text(FieldId::Text4)};
@@ -40,10 +49,11 @@ TEST(Form, EveryInputPastedCopiedAndConverted) {
     for (const auto& [k, input, expected, line] : inputs()) {
         SCOPED_TRACE(line);
         const std::u16string typed = input.substr(0, input.find(u'\0'));
-        EXPECT_EQ(fieldOfInput(typed), shown[k]);
+        const LinkForm& pasted = linkForms[k];
+        EXPECT_EQ(fieldOfInput(typed), pasted.field);
         Form1 form(clipboard);
         clipboard.content = input;
-        form.run(pastes[k]);
+        form.run(pasted.paste);
         Visible now = visible(form);
         now.resize(expected.size());
         EXPECT_EQ(now, expected);
@@ -53,13 +63,13 @@ TEST(Form, EveryInputPastedCopiedAndConverted) {
         }
         clipboard.content = u"stale";
         const auto before = revisions(form);
-        form.run(copies[k]);
-        EXPECT_EQ(clipboard.content, form.text(shown[k]));
+        form.run(pasted.copy);
+        EXPECT_EQ(clipboard.content, form.text(pasted.field));
         EXPECT_EQ(revisions(form), before);
 
         Form1 converted(clipboard);
-        converted.setText(shown[k], input);
-        converted.run(converts[k]);
+        converted.setText(pasted.field, input);
+        converted.run(pasted.convert);
         Visible written = k == 0 ? visible(form) : Visible(4);
         written[0] = form.text(FieldId::Text1);
         written[k] = k == 0 ? written[0] : typed;
@@ -78,8 +88,8 @@ TEST(Form, OpensEmptyAndAnUnreadableClipboardOrAFailureChangesNothing) {
     clipboard.content = u"qqdl://YQ==";
     clipboard.held = true;
     const auto before = revisions(form);
-    for (const CommandId paste : pastes) {
-        form.run(paste);
+    for (const LinkForm& each : linkForms) {
+        form.run(each.paste);
     }
     clipboard.held = false;
     for (std::size_t c = 0; c < commandCount; ++c) {
@@ -99,8 +109,8 @@ TEST(Form, NulAtEveryPlaceOfALinkCutsItThere) {
         for (std::size_t at = 0; at <= links[k].size(); ++at) {
             SCOPED_TRACE(testing::Message() << k << " at " << at);
             Form1 cut(clipboard);
-            cut.fill(shown[k], links[k].substr(0, at));
-            form.fill(shown[k], links[k].substr(0, at) + u'\0' + links[k].substr(at));
+            cut.fill(linkForms[k].field, links[k].substr(0, at));
+            form.fill(linkForms[k].field, links[k].substr(0, at) + u'\0' + links[k].substr(at));
             ASSERT_EQ(visible(form), visible(cut));
         }
     }

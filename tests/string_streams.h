@@ -30,6 +30,11 @@ struct StringStreams : cli::StandardStreams {
     std::string failure() override { return "the device went away"; }
 };
 
+// Each of the tool's targets: one form (0 to 3, in the order of their fields), or all four (4).
+inline cli::Target target(std::size_t k) {
+    return k < linkForms.size() ? cli::Target(linkForms).subspan(k, 1) : cli::Target(linkForms);
+}
+
 // What orvanthe-link writes and whether it converted all, given the lines of `input`, with or
 // without its batch path.
 inline auto linkTool(cli::Target target, std::string_view input, bool batchPath) {

@@ -131,20 +131,13 @@ private:
 } // namespace
 
 std::optional<Target> targetNamed(std::string_view name) {
-    if (name == "http") {
-        return Target::Http;
-    }
-    if (name == "thunder") {
-        return Target::Thunder;
-    }
-    if (name == "flashget") {
-        return Target::Flashget;
-    }
-    if (name == "qqdl") {
-        return Target::Qqdl;
-    }
     if (name == "all") {
-        return Target::All;
+        return linkForms;
+    }
+    for (std::size_t k = 0; k < linkForms.size(); ++k) {
+        if (linkForms[k].name == name) {
+            return Target(linkForms).subspan(k, 1);
+        }
     }
     return std::nullopt;
 }
@@ -176,23 +169,18 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
         // field, and either is pasted there as in the window; the address alone needs no
         // links.
         field = fieldOfInput(*text);
-        if (target_ == Target::Http) {
+        if (addressOnly()) {
             form_->setText(field, *text);
             form_->takeApart(field);
         } else {
             keptPasted = form_->fill(field, *text);
         }
 
-        if (target_ != Target::All) {
-            write(FieldId(target_)); // the targets and the visible fields share their order
-        } else {
-            if (!firstResult_) {
-                pending_ += '\n';
-            }
-            for (const FieldId each :
-                 {FieldId::Text1, FieldId::Text2, FieldId::Text3, FieldId::Text4}) {
-                write(each);
-            }
+        if (target_.size() > 1 && !firstResult_) {
+            pending_ += '\n';
+        }
+        for (const LinkForm& form : target_) {
+            write(form.field);
         }
     } catch (const std::bad_alloc&) {
         return skipTooLong(before, kind, number);
@@ -201,7 +189,7 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
     }
     firstResult_ = false;
     const bool allKept =
-        namesLinksThatGiveAnotherAddress(keptPasted ? field : FieldId::Text1, kind, number);
+        !reportLinksThatGiveAnotherAddress(keptPasted ? field : FieldId::Text1, kind, number);
     if (pending_.size() >= blockSize) {
         flush();
     }
@@ -209,19 +197,15 @@ bool LinkTool::convertByForm(std::string_view input, std::string_view kind, std:
 }
 
 bool LinkTool::convertFast(std::string_view input) {
-    static constexpr FieldId visible[] = {FieldId::Text1, FieldId::Text2, FieldId::Text3,
-                                          FieldId::Text4};
-    const bool all = target_ == Target::All;
     const std::size_t before = pending_.size();
     try {
         if (input.size() > longest_) {
             throw std::length_error("input");
         }
-        if (all && !firstResult_) {
+        if (target_.size() > 1 && !firstResult_) {
             pending_ += '\n';
         }
-        if (!batch_.fill(input, all ? visible : std::span(visible).subspan(std::size_t(target_), 1),
-                         pending_)) {
+        if (!batch_.fill(input, target_, pending_)) {
             pending_.resize(before);
             return false;
         }
@@ -239,26 +223,23 @@ bool LinkTool::convertFast(std::string_view input) {
     return true;
 }
 
-bool LinkTool::namesLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind,
-                                                std::size_t number) {
-    if (target_ == Target::Http) {
-        return true;
+bool LinkTool::reportLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind,
+                                                 std::size_t number) {
+    if (addressOnly()) {
+        return false;
     }
-    const std::string_view why = CodePage::ansi().holds(form_->text(FieldId::Text1))
+    const std::string_view why = CodePage::ansi().hasAll(form_->text(FieldId::Text1))
                                      ? " link gives another address back"
                                      : " link has \"?\" for characters the code page lacks";
-    constexpr std::pair<FieldId, std::string_view> links[] = {
-        {FieldId::Text2, "thunder"}, {FieldId::Text3, "flashget"}, {FieldId::Text4, "qqdl"}};
-    bool none = true;
-    for (const auto& [link, name] : links) {
-        if (link != kept && (target_ == Target::All || FieldId(target_) == link) &&
-            !form_->givesBack(link)) {
-            report(std::string(kind) + ' ' + std::to_string(number) + ": the " + std::string(name) +
-                   std::string(why));
-            none = false;
+    bool reported = false;
+    for (const LinkForm& form : target_) {
+        if (!form.scheme.empty() && form.field != kept && !form_->givesBack(form.field)) {
+            report(std::string(kind) + ' ' + std::to_string(number) + ": the " +
+                   std::string(form.name) + std::string(why));
+            reported = true;
         }
     }
-    return none;
+    return reported;
 }
 
 bool LinkTool::convertLines() {
@@ -422,7 +403,7 @@ Status runLinkTool(std::span<const std::string> arguments, StandardStreams& stre
         return Status::Usage;
     };
 
-    Target target = Target::All;
+    Target target = linkForms;
     std::vector<std::size_t> texts; // indexes of the TEXT arguments
     bool options = true;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
@@ -462,7 +443,7 @@ Status runLinkTool(std::span<const std::string> arguments, StandardStreams& stre
         allConverted &= tool.convert(arguments[k], "argument", k + 1);
     }
     tool.flush();
-    return tool.failed() ? Status::Failed : allConverted ? Status::Converted : Status::Skipped;
+    return tool.failed() ? Status::Failed : allConverted ? Status::Converted : Status::Reported;
 }
 
 } // namespace orvanthe::cli

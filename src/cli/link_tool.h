@@ -12,17 +12,16 @@
 
 namespace orvanthe::cli {
 
-// The forms the tool can write, the single ones in the order of the fields that show them.
-enum class Target { Http, Thunder, Flashget, Qqdl, All };
-static_assert(int(Target::Http) == int(FieldId::Text1) && int(Target::Qqdl) == int(FieldId::Text4));
+// The forms the tool writes, in the order of their fields: one of them, or all four.
+using Target = std::span<const LinkForm>;
 
-// The target named `name` ("http", "thunder", "flashget", "qqdl", "all").
+// The target named `name`: the name of a form, or "all".
 std::optional<Target> targetNamed(std::string_view name);
 
 // The tool's exit statuses.
 enum class Status {
     Converted = 0, // every input converted
-    Skipped = 1,   // an input was named on standard error and skipped
+    Reported = 1,  // an input was named on standard error: skipped, or a link has "?"
     Usage = 2,     // the arguments made no sense; nothing was converted
     Failed = 3,    // standard input could not be read or a result could not be written
 };
@@ -56,7 +55,7 @@ public:
 // (U+0000-U+001F, U+007F-U+009F) and the bidirectional controls (U+200E, U+200F,
 // U+202A-U+202E, U+2066-U+2069) in a result are written as percent-escapes of their UTF-8
 // bytes, so a result is always one line and shows what it holds; "%" itself stays as it is.
-// With Target::All an input gives four lines (address, thunder, flashget, qqdl) and an empty
+// With all four forms an input gives four lines (address, thunder, flashget, qqdl) and an empty
 // line separates inputs.
 //
 // Results are collected and written in blocks; flush() writes what is collected.
@@ -113,9 +112,11 @@ private:
 
     // Names each link just written that would not take apart to the address it was built
     // from ("?" for characters the code page lacks, or bytes that read another way), all but
-    // the field `kept`, which holds the input itself (Text1: none kept). Gives true when there
-    // was none to name.
-    bool namesLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind, std::size_t number);
+    // the field `kept`, which holds the input itself (Text1: none kept). Gives whether it
+    // named one.
+    bool reportLinksThatGiveAnotherAddress(FieldId kept, std::string_view kind, std::size_t number);
+    // Whether the address is all that is written, which needs no links.
+    bool addressOnly() const { return target_.size() == 1 && target_[0].scheme.empty(); }
 
     Target target_;
     StandardStreams& streams_;

@@ -33,7 +33,7 @@ void CodePage::appendBytes(std::u16string_view text, std::vector<std::uint8_t>& 
     out.resize(std::size_t(to - out.data()));
 }
 
-bool CodePage::holds(std::u16string_view text) const {
+bool CodePage::hasAll(std::u16string_view text) const {
     const std::uint16_t* bytesOfUnit = tables_->bytesOfUnit.data();
     for (const char16_t unit : text) {
         if (bytesOfUnit[unit] == u'?' && unit != u'?') {

@@ -73,7 +73,7 @@ public:
 
     // Whether the code page has bytes for every character of `text`, so that appendBytes
     // writes no "?" in place of one. A "?" of the text itself is a character like any other.
-    bool holds(std::u16string_view text) const;
+    bool hasAll(std::u16string_view text) const;
 
     // Writes the text that the code page gives for the two bytes `lead` (0x80 or more) and
     // `trail` at `to`: one character for a two-byte code, two where the converter reads the

@@ -1,52 +1,25 @@
 #include "batch_fill.h"
 
+#include "codec/base64.h"
 #include "codec/code_page.h"
 #include "codec/reading.h"
+#include "codec/utf8.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 
-// The vector loops are x86's: SSE2 where the compiler may assume it, SSSE3 where the processor
-// has it at run time on x86-64. ORVANTHE_NO_SIMD builds the plain loops in their place, those
-// that other processors and the 32-bit Windows programs run, so that an x86 build tests them.
+// The vector loops are x86's SSE2, where the compiler may assume it. ORVANTHE_NO_SIMD builds
+// the plain loops in their place, those that other processors and the 32-bit Windows programs
+// run, so that an x86 build tests them.
 #if defined(__SSE2__) && !defined(ORVANTHE_NO_SIMD)
 #define ORVANTHE_SSE2 1
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && !defined(ORVANTHE_NO_SIMD)
-#define ORVANTHE_SSSE3 1
-#include <tmmintrin.h>
-#endif
 
 namespace orvanthe {
 namespace {
-
-// The link forms, in the order of their fields Text2, Text3, Text4.
-constexpr std::array<std::string_view, 3> schemes = {"thunder://", "flashget://", "qqdl://"};
-constexpr std::array<std::string_view, 3> heads = {"AA", "[FLASHGET]", ""};
-constexpr std::array<std::string_view, 3> ends = {"ZZ", "[FLASHGET]", ""};
-constexpr std::array<std::string_view, 3> tails = {"", "&velkaron777", ""};
-
-constexpr std::string_view alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-// The 6-bit value of each byte of a body in each of the four places of a group, shifted into
-// place; "=" counts as 0, as the decoder has it; the top bit marks a byte that the batch path
-// leaves to the form logic.
-constexpr std::uint32_t refused = 0x8000'0000;
-constexpr auto valueInPlace = [] {
-    std::array<std::array<std::uint32_t, 256>, 4> values{};
-    for (std::size_t place = 0; place < 4; ++place) {
-        values[place].fill(refused);
-        for (std::size_t s = 0; s < alphabet.size(); ++s) {
-            values[place][std::uint8_t(alphabet[s])] = std::uint32_t(s << (18 - 6 * place));
-        }
-        values[place]['='] = 0;
-    }
-    return values;
-}();
 
 // Printable ASCII but "%", which a link may carry as an escape; the rest of ASCII is white
 // space and control characters.
@@ -126,155 +99,17 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
     return stops;
 }
 
-// Whether `text` begins with `scheme`, its letters in either case. Setting 0x20 makes a letter
-// lower case and maps no other byte onto one; what it maps onto ":" or "/" (every other byte
-// of a scheme) is that byte or a control character. Words of four bytes, the last of which
-// may overlap the one before, cover the scheme.
-bool startsWithScheme(std::string_view text, std::string_view scheme) {
-    if (text.size() < scheme.size()) {
-        return false;
-    }
-    std::uint32_t differ = 0;
-    for (std::size_t k = 0; k < scheme.size(); k += 4) {
-        const std::size_t at = std::min(k, scheme.size() - 4);
-        std::uint32_t given;
-        std::uint32_t wanted;
-        std::memcpy(&given, text.data() + at, 4);
-        std::memcpy(&wanted, scheme.data() + at, 4);
-        const std::uint32_t controls = (given - 0x2020'2020) & ~given & 0x8080'8080;
-        differ |= ((given | 0x2020'2020) ^ wanted) | controls;
-    }
-    return differ == 0;
+// Whether `text` begins with `scheme` (lower-case ASCII), its letters in either case.
+bool startsWithScheme(std::string_view text, std::u16string_view scheme) {
+    return text.size() >= scheme.size() &&
+           std::equal(scheme.begin(), scheme.end(), text.begin(), [](char16_t wanted, char c) {
+               return (c >= 'A' && c <= 'Z' ? c + 0x20 : c) == wanted;
+           });
 }
 
-// What startsWithScheme takes a scheme to be; in plain loops, as the WebAssembly build's
-// library has no std::ranges algorithms.
-constexpr bool schemesAreLower() {
-    for (const std::string_view scheme : schemes) {
-        if (scheme.size() < 4) {
-            return false;
-        }
-        for (const char c : scheme) {
-            if (!((c >= 'a' && c <= 'z') || c == ':' || c == '/')) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-static_assert(schemesAreLower());
-
-char* putUtf8(char16_t c, char* to) {
-    if (c < 0x800) {
-        to[0] = char(0xC0 | c >> 6);
-        to[1] = char(0x80 | (c & 0x3F));
-        return to + 2;
-    }
-    to[0] = char(0xE0 | c >> 12);
-    to[1] = char(0x80 | (c >> 6 & 0x3F));
-    to[2] = char(0x80 | (c & 0x3F));
-    return to + 3;
-}
-
-#if defined(ORVANTHE_SSSE3)
-// Decodes the characters at `from` sixteen at a time into twelve bytes at `to`, writing sixteen,
-// as long as they are of the alphabet and "="; gives how many it decoded. The tables are
-// those of Muła and Lemire's vectorised decoder: a byte is of the alphabet where the entries
-// of its two halves share no bit; "+", "/" and each range of letters or digits differ from
-// their values by the same number, found by the high half ("/" one place below); "=" is 0.
-__attribute__((target("ssse3"))) std::size_t decodeSsse3(const std::uint8_t* from, std::size_t size,
-                                                         std::uint8_t* to) {
-    const __m128i lowHalves = _mm_setr_epi8(0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
-                                            0x11, 0x13, 0x1A, 0x1B, 0x1B, 0x1B, 0x1A);
-    const __m128i highHalves = _mm_setr_epi8(0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10,
-                                             0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10);
-    const __m128i shifts = _mm_setr_epi8(0, 16, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
-    const __m128i halves = _mm_set1_epi8(0x0F);
-    std::size_t done = 0;
-    for (; done + 16 <= size; done += 16, to += 12) {
-        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done));
-        const __m128i high = _mm_and_si128(_mm_srli_epi32(chars, 4), halves);
-        const __m128i low = _mm_and_si128(chars, halves);
-        const __m128i padding = _mm_cmpeq_epi8(chars, _mm_set1_epi8('='));
-        const __m128i foreign =
-            _mm_andnot_si128(padding, _mm_and_si128(_mm_shuffle_epi8(lowHalves, low),
-                                                    _mm_shuffle_epi8(highHalves, high)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(foreign, _mm_setzero_si128())) != 0xFFFF) {
-            break;
-        }
-        const __m128i slash = _mm_cmpeq_epi8(chars, _mm_set1_epi8('/'));
-        const __m128i values = _mm_andnot_si128(
-            padding, _mm_add_epi8(chars, _mm_shuffle_epi8(shifts, _mm_add_epi8(slash, high))));
-        // Pairs of values into 12 bits, pairs of those into 24, each group's three bytes
-        // then gathered most significant first.
-        const __m128i twelve = _mm_maddubs_epi16(values, _mm_set1_epi32(0x0140'0140));
-        const __m128i groups = _mm_madd_epi16(twelve, _mm_set1_epi32(0x0001'1000));
-        const __m128i bytes = _mm_shuffle_epi8(
-            groups, _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
-    }
-    return done;
-}
-#endif
-
-// Decodes what decodeSsse3 does where the processor can, else nothing.
-std::size_t decodeBlocks(const std::uint8_t* from, std::size_t size, std::uint8_t* to) {
-#if defined(ORVANTHE_SSSE3)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3) {
-        return decodeSsse3(from, size, to);
-    }
-#endif
-    static_cast<void>(from), static_cast<void>(size), static_cast<void>(to);
-    return 0;
-}
-
-// Whether the bytes at `bytes` begin with `text`.
-bool holds(const std::uint8_t* bytes, std::string_view text) {
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        if (bytes[k] != std::uint8_t(text[k])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Stores `value` with its most significant byte first.
-void storeBigEndian(std::uint64_t value, std::uint8_t* to) {
-    if constexpr (std::endian::native == std::endian::little) {
-        value = __builtin_bswap64(value); // GCC and Clang, all that build this
-    }
-    std::memcpy(to, &value, sizeof value);
-}
-
-// The two Base64 characters of each 12 bits.
-constexpr auto charsOf12Bits = [] {
-    std::array<std::array<char, 2>, 4096> chars{};
-    for (std::size_t bits = 0; bits < chars.size(); ++bits) {
-        chars[bits] = {alphabet[bits >> 6], alphabet[bits & 0x3F]};
-    }
-    return chars;
-}();
-
-void appendBase64(std::string_view bytes, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + (bytes.size() + 2) / 3 * 4);
-    char* to = out.data() + start;
-    const auto* from = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const std::size_t size = bytes.size();
-    std::size_t i = 0;
-    for (; i + 3 <= size; i += 3, to += 4) {
-        const unsigned group = unsigned(from[i]) << 16 | unsigned(from[i + 1]) << 8 | from[i + 2];
-        std::memcpy(to, charsOf12Bits[group >> 12].data(), 2);
-        std::memcpy(to + 2, charsOf12Bits[group & 0xFFF].data(), 2);
-    }
-    if (const std::size_t rest = size - i; rest > 0) {
-        const unsigned group =
-            unsigned(from[i]) << 16 | (rest > 1 ? unsigned(from[i + 1]) << 8 : 0);
-        std::memcpy(to, charsOf12Bits[group >> 12].data(), 2);
-        to[2] = rest > 1 ? alphabet[group >> 6 & 0x3F] : '=';
-        to[3] = '=';
-    }
+// Whether the bytes at `bytes` begin with `text`, which is ASCII.
+bool startsWith(const std::uint8_t* bytes, std::u16string_view text) {
+    return std::equal(text.begin(), text.end(), bytes);
 }
 
 // The character of `code`, the one or two code page bytes of a character, where the code page
@@ -304,18 +139,16 @@ bool readAsUtf8(const std::uint8_t* from, std::size_t firstWide, std::size_t siz
 
 } // namespace
 
-bool BatchFill::fill(std::string_view input, std::span<const FieldId> fields, std::string& out) {
-    for (std::size_t k = 0; k < schemes.size(); ++k) {
-        if (!input.empty() && (input[0] | 0x20) == schemes[k][0] &&
-            startsWithScheme(input, schemes[k])) {
-            return fillLink(FieldId(std::size_t(FieldId::Text2) + k),
-                            input.substr(schemes[k].size()), fields, out);
+bool BatchFill::fill(std::string_view input, std::span<const LinkForm> forms, std::string& out) {
+    for (const LinkForm& link : links) {
+        if (startsWithScheme(input, link.scheme)) {
+            return fillLink(link, input.substr(link.scheme.size()), forms, out);
         }
     }
-    return fillAddress(input, fields, out);
+    return fillAddress(input, forms, out);
 }
 
-bool BatchFill::fillAddress(std::string_view input, std::span<const FieldId> fields,
+bool BatchFill::fillAddress(std::string_view input, std::span<const LinkForm> forms,
                             std::string& out) {
     // The address's code page bytes, every character checked to read back as itself: at
     // most as many as its UTF-8 bytes.
@@ -334,33 +167,17 @@ bool BatchFill::fillAddress(std::string_view input, std::span<const FieldId> fie
                 continue;
             }
         }
-        const std::uint8_t lead = from[i];
-        if (lead < 0x80) {
-            if (!isPlainAscii(lead)) {
+        if (from[i] < 0x80) {
+            if (!isPlainAscii(from[i])) {
                 return false;
             }
-            *to++ = char(lead);
-            ++i;
+            *to++ = char(from[i++]);
             continue;
         }
-        // Two- and three-byte UTF-8 only: the code page holds nothing beyond U+FFFF. The
-        // check against the code page refuses surrogates as well.
-        const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 0;
-        if (length == 0 || size - i < length) {
-            return false;
-        }
-        char32_t c = lead & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((from[i + k] & 0xC0) != 0x80) {
-                return false;
-            }
-            c = c << 6 | (from[i + k] & 0x3Fu);
-        }
-        if (c < 0x800 && length == 3) {
-            return false; // overlong
-        }
+        // The code page holds nothing beyond U+FFFF, and no surrogate.
+        const auto [c, length] = readUtf8({from + i, size - i});
         const std::uint16_t code = codePage.bytesOfUnit(char16_t(c));
-        if (plainCharacterOf(codePage, code) != c) {
+        if (length == 0 || plainCharacterOf(codePage, code) != c) {
             return false;
         }
         if (code >= 0x100) {
@@ -376,27 +193,27 @@ bool BatchFill::fillAddress(std::string_view input, std::span<const FieldId> fie
     const std::size_t firstWide = std::size_t(
         std::find_if(bytes, bytes + address_.size(), [](std::uint8_t b) { return b >= 0x80; }) -
         bytes);
-    const bool links = fields.size() > 1 || fields[0] != FieldId::Text1;
-    if (links && readAsUtf8(bytes, firstWide, address_.size())) {
+    const bool withLinks = forms.size() > 1 || !forms[0].scheme.empty();
+    if (withLinks && readAsUtf8(bytes, firstWide, address_.size())) {
         return false;
     }
-    write(input, fields, out);
+    write(input, forms, out);
     return true;
 }
 
-bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
-                         std::string& out) {
-    const auto form = std::size_t(link) - std::size_t(FieldId::Text2);
-    if (link == FieldId::Text3) {
-        // The tail after "&" is dropped; a plain one cannot hide anything else.
-        const std::size_t amp = body.find('&');
-        if (amp != std::string_view::npos) {
-            for (const char c : body.substr(amp + 1)) {
+bool BatchFill::fillLink(const LinkForm& link, std::string_view body,
+                         std::span<const LinkForm> forms, std::string& out) {
+    if (!link.tail.empty()) {
+        // The tail is dropped from its first character on; a plain one cannot hide anything
+        // else.
+        const std::size_t start = body.find(char(link.tail.front()));
+        if (start != std::string_view::npos) {
+            for (const char c : body.substr(start + 1)) {
                 if (!((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && !(c >= '0' && c <= '9')) {
                     return false;
                 }
             }
-            body = body.substr(0, amp);
+            body = body.substr(0, start);
         }
     }
     const std::size_t size = decode(body);
@@ -409,8 +226,7 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
     // holds the trail byte of a character. Both are ASCII, as long in UTF-8, and hold no zero
     // byte, so the head is looked for before the address's end is known.
     const std::uint8_t* decoded = bytes_.data();
-    const std::string_view head = heads[form];
-    const std::size_t start = holds(decoded, head) ? head.size() : 0;
+    const std::size_t start = startsWith(decoded, link.head) ? link.head.size() : 0;
     if (text_.size() < 3 * size + 64) {
         text_.resize(3 * size + 64);
     }
@@ -419,61 +235,33 @@ bool BatchFill::fillLink(FieldId link, std::string_view body, std::span<const Fi
         return false;
     }
     const std::size_t length = start + text.size;
-    const std::string_view tail = ends[form];
-    const std::size_t cut = text.size >= tail.size() && text.size - tail.size() >= text.pairsEnd &&
-                                    holds(decoded + length - tail.size(), tail)
-                                ? tail.size()
+    const std::u16string_view end = link.end;
+    const std::size_t cut = text.size >= end.size() && text.size - end.size() >= text.pairsEnd &&
+                                    startsWith(decoded + length - end.size(), end)
+                                ? end.size()
                                 : 0;
     const std::string_view utf8(text_.data(), std::size_t(text.utf8End - text_.data()) - cut);
-    if (fields.size() == 1 && fields[0] == FieldId::Text1) {
+    if (forms.size() == 1 && forms[0].scheme.empty()) {
         out.append(utf8) += '\n';
         return true;
     }
     address_.assign(reinterpret_cast<const char*>(decoded) + start, text.size - cut);
-    write(utf8, fields, out);
+    write(utf8, forms, out);
     return true;
 }
 
 std::size_t BatchFill::decode(std::string_view body) {
-    // Decoded as the decoder does: "=" is 0, a short last group is completed with "=" (so
-    // with nothing), a lone last character is checked only. Two groups at a time, six bytes
-    // written as eight, the last two overwritten after. Any other character leaves the link
-    // to the form logic.
-    const std::size_t whole = body.size() / 4;
-    const std::size_t size = 3 * whole + (body.size() % 4 < 2 ? 0 : 3);
-    if (bytes_.size() < 3 * whole + 8 + 64) {
-        bytes_.resize(3 * whole + 8 + 64);
+    // Decoded as the decoder does, but for any character but the alphabet and "=", which
+    // leaves the link to the form logic.
+    const std::size_t groups = (body.size() + 3) / 4;
+    if (bytes_.size() < 3 * groups + 4 + 64) {
+        bytes_.resize(3 * groups + 4 + 64);
     }
-    std::uint8_t* to = bytes_.data();
-    const auto* from = reinterpret_cast<const std::uint8_t*>(body.data());
-    const std::uint8_t* const end = from + body.size();
-    const std::size_t blocks = decodeBlocks(from, body.size(), to);
-    from += blocks;
-    to += blocks / 4 * 3;
-    const auto group = [](const std::uint8_t* chars, std::size_t count) {
-        std::uint32_t value = 0;
-        for (std::size_t k = 0; k < count; ++k) {
-            value |= valueInPlace[k][chars[k]];
-        }
-        return value;
-    };
-    std::uint32_t marks = 0; // a local, which stores through the byte pointer cannot change
-    for (; end - from >= 8; from += 8, to += 6) {
-        const std::uint32_t first = group(from, 4);
-        const std::uint32_t second = group(from + 4, 4);
-        marks |= first | second;
-        storeBigEndian(std::uint64_t(first) << 40 | std::uint64_t(second) << 16, to);
-    }
-    for (; from != end; to += 3) {
-        const auto count = std::min<std::size_t>(std::size_t(end - from), 4);
-        const std::uint32_t last = group(from, count);
-        marks |= last;
-        storeBigEndian(std::uint64_t(last) << 40, to);
-        from += count;
-    }
-    if (marks & refused) {
+    if (!decodeBase64(body, bytes_.data())) {
         return std::string_view::npos;
     }
+    // A lone last character gives no byte.
+    const std::size_t size = body.size() / 4 * 3 + (body.size() % 4 < 2 ? 0 : 3);
     bytes_[size] = 0; // the end of the address, where nothing else ends it
     return size;
 }
@@ -526,7 +314,7 @@ BatchFill::AddressText BatchFill::toUtf8(const std::uint8_t* from, char* to) {
             if (c == 0) {
                 return {};
             }
-            to = putUtf8(c, to);
+            to = writeUtf8(c, to);
             ++i;
         } else if (utf8.length == Utf8OfPair::refused) {
             return {};
@@ -565,20 +353,21 @@ BatchFill::Utf8OfPair BatchFill::lookUpPair(std::uint8_t lead, std::uint8_t trai
         return {{}, Utf8OfPair::refused};
     }
     Utf8OfPair utf8;
-    utf8.length = std::uint8_t(putUtf8(c, utf8.bytes.data()) - utf8.bytes.data());
+    utf8.length = std::uint8_t(writeUtf8(c, utf8.bytes.data()) - utf8.bytes.data());
     return utf8;
 }
 
-void BatchFill::write(std::string_view utf8, std::span<const FieldId> fields, std::string& out) {
-    for (const FieldId field : fields) {
-        if (field == FieldId::Text1) {
+void BatchFill::write(std::string_view utf8, std::span<const LinkForm> forms, std::string& out) {
+    for (const LinkForm& form : forms) {
+        if (form.scheme.empty()) {
             out += utf8;
         } else {
-            const auto form = std::size_t(field) - std::size_t(FieldId::Text2);
-            wrapped_.assign(heads[form]).append(address_).append(ends[form]);
-            out += schemes[form];
-            appendBase64(wrapped_, out);
-            out += tails[form];
+            wrapped_.assign(form.head.begin(), form.head.end());
+            wrapped_.append(address_).append(form.end.begin(), form.end.end());
+            out.append(form.scheme.begin(), form.scheme.end());
+            appendBase64({reinterpret_cast<const std::uint8_t*>(wrapped_.data()), wrapped_.size()},
+                         out);
+            out.append(form.tail.begin(), form.tail.end());
         }
         out += '\n';
     }

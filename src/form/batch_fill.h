@@ -19,16 +19,16 @@ namespace orvanthe {
 // the same, and leaves the rest to the form logic.
 class BatchFill {
 public:
-    // Appends to `out`, each followed by "\n", the UTF-8 texts that the visible fields
-    // `fields` would hold after Form1::fill of `input` into the field fieldOfInput names.
+    // Appends to `out`, each followed by "\n", the UTF-8 texts of `forms` that the visible
+    // fields would hold after Form1::fill of `input` into the field fieldOfInput names.
     // Takes an address of printable ASCII and characters the code page holds, or a link
     // (its scheme in any case) with a plain Base64 body whose address is such text again;
     // gives false, and leaves `out` as it was, for anything else: input that is not UTF-8,
     // white space or control characters anywhere, "%" in the input, a character the code
     // page lacks or that reads as white space or formatting, a body that holds anything but
-    // the Base64 alphabet and "=", a flashget tail other than "&" and letters or digits, or
-    // an address that the decoder would read as UTF-8.
-    bool fill(std::string_view input, std::span<const FieldId> fields, std::string& out);
+    // the Base64 alphabet and "=", a tail other than its first character and letters or
+    // digits, or an address that the decoder would read as UTF-8.
+    bool fill(std::string_view input, std::span<const LinkForm> forms, std::string& out);
 
 private:
     // The UTF-8 of a code page pair, looked up once: the bytes and their number, or a mark.
@@ -47,8 +47,8 @@ private:
         char* utf8End = nullptr; // null where the batch path does not take the address
     };
 
-    bool fillAddress(std::string_view input, std::span<const FieldId> fields, std::string& out);
-    bool fillLink(FieldId link, std::string_view body, std::span<const FieldId> fields,
+    bool fillAddress(std::string_view input, std::span<const LinkForm> forms, std::string& out);
+    bool fillLink(const LinkForm& link, std::string_view body, std::span<const LinkForm> forms,
                   std::string& out);
     // Decodes a link's body into `bytes_`, followed by a zero byte and 63 more that may be
     // read: gives how many bytes it decoded, or npos where the body holds anything but the
@@ -58,9 +58,9 @@ private:
     // which has room for three bytes for each byte and 64 more.
     AddressText toUtf8(const std::uint8_t* from, char* to);
     static Utf8OfPair lookUpPair(std::uint8_t lead, std::uint8_t trail);
-    // Appends the texts of `fields` for the address `utf8`, whose code page bytes are in
+    // Appends the texts of `forms` for the address `utf8`, whose code page bytes are in
     // `address_`.
-    void write(std::string_view utf8, std::span<const FieldId> fields, std::string& out);
+    void write(std::string_view utf8, std::span<const LinkForm> forms, std::string& out);
 
     std::vector<std::uint8_t> bytes_; // a link's decoded bytes
     std::string address_;             // the address's code page bytes

@@ -7,12 +7,6 @@
 namespace orvanthe {
 namespace {
 
-constexpr std::u16string_view thunderScheme = u"thunder://";
-constexpr std::u16string_view flashgetScheme = u"flashget://";
-constexpr std::u16string_view qqdlScheme = u"qqdl://";
-constexpr std::u16string_view flashgetWrapper = u"[FLASHGET]";
-constexpr std::u16string_view flashgetTail = u"&velkaron777";
-
 // White space that may surround a pasted link: it is no part of the link. Copying from web
 // pages and from files saved with a byte-order mark brings the invisible U+200B and U+FEFF.
 bool isLinkSpace(char16_t c) {
@@ -123,10 +117,11 @@ std::u16string bodyOfLink(std::u16string_view link, std::u16string_view scheme) 
     return linkBody(unescapedLink(link), scheme);
 }
 
-// The link in a link field as it is taken apart: white space around it dropped, the escapes
-// of reserved characters read, and each space in its body (for flashget, up to the first "&")
-// read as "+". Its scheme stays as it was written.
-std::u16string mendedLink(std::u16string_view link, std::u16string_view scheme) {
+// The link of the form `form` as it is taken apart: white space around it dropped, the
+// escapes of reserved characters read, and each space in its body (up to where a tail
+// begins) read as "+". Its scheme stays as it was written.
+std::u16string mendedLink(std::u16string_view link, const LinkForm& form) {
+    const std::u16string_view scheme = form.scheme;
     link = trimmed(link);
     std::u16string mended =
         findUnit(link, u'%') == link.size() ? std::u16string(link) : unescapedLink(link);
@@ -136,7 +131,8 @@ std::u16string mendedLink(std::u16string_view link, std::u16string_view scheme) 
             return mended; // no scheme, so no body
         }
     }
-    const std::size_t end = scheme == flashgetScheme ? findUnit(mended, u'&', at) : mended.size();
+    const std::size_t end =
+        form.tail.empty() ? mended.size() : findUnit(mended, form.tail.front(), at);
     for (at = findUnit(mended, u' ', at); at < end; at = findUnit(mended, u' ', at + 1)) {
         mended[at] = u'+';
     }
@@ -151,48 +147,23 @@ std::u16string_view withoutSuffix(std::u16string_view text, std::u16string_view 
     return text.ends_with(suffix) ? text.substr(0, text.size() - suffix.size()) : text;
 }
 
-// Each takes `link` apart into its address, which it leaves in `work`. Every intermediate
-// text passes through `work`, so each is cut at its first NUL there: the decoder's trailing
-// NULs never reach the address.
-
-void thunderAddress(std::u16string_view link, Field& xl) {
+// Takes `link`, of the form `form`, apart into its address, which it leaves in `work`. Every
+// intermediate text passes through `work`, so each is cut at its first NUL there: the
+// decoder's trailing NULs never reach the address.
+void takeLinkApart(const LinkForm& form, std::u16string_view link, Field& work) {
     const Class1 codec;
-    xl.assign(bodyOfLink(link, thunderScheme));
-    xl.assign(codec.Base64Decode(xl.text()));
-    xl.assign(withoutPrefix(xl.text(), u"AA"));
-    xl.assign(withoutSuffix(xl.text(), u"ZZ"));
-}
-
-void flashgetAddress(std::u16string_view link, Field& kc) {
-    const Class1 codec;
-    kc.assign(bodyOfLink(link, flashgetScheme));
-    // The body ends at the first "&": the tail behind it, whatever it says, is no Base64.
-    kc.assign(std::u16string_view(kc.text()).substr(0, findUnit(kc.text(), u'&')));
-    kc.assign(codec.Base64Decode(kc.text()));
-    kc.assign(withoutPrefix(kc.text(), flashgetWrapper));
-    kc.assign(withoutSuffix(kc.text(), flashgetWrapper));
-}
-
-void qqdlAddress(std::u16string_view link, Field& xf) {
-    const Class1 codec;
-    xf.assign(bodyOfLink(link, qqdlScheme));
-    xf.assign(codec.Base64Decode(xf.text()));
-}
-
-using AddressOf = void (*)(std::u16string_view, Field&);
-
-// How the link of the visible field `id` is taken apart, and its scheme; nothing for the
-// http address.
-std::pair<AddressOf, std::u16string_view> linkFormIn(FieldId id) {
-    switch (id) {
-    case FieldId::Text2:
-        return {thunderAddress, thunderScheme};
-    case FieldId::Text3:
-        return {flashgetAddress, flashgetScheme};
-    case FieldId::Text4:
-        return {qqdlAddress, qqdlScheme};
-    default:
-        return {nullptr, {}};
+    work.assign(bodyOfLink(link, form.scheme));
+    if (!form.tail.empty()) {
+        // The body ends where a tail begins: what follows, whatever it says, is no Base64.
+        work.assign(
+            std::u16string_view(work.text()).substr(0, findUnit(work.text(), form.tail.front())));
+    }
+    work.assign(codec.Base64Decode(work.text()));
+    if (!form.head.empty()) {
+        work.assign(withoutPrefix(work.text(), form.head));
+    }
+    if (!form.end.empty()) {
+        work.assign(withoutSuffix(work.text(), form.end));
     }
 }
 
@@ -203,51 +174,46 @@ Form1::Form1(Clipboard& clipboard)
                                      Field(u"xl"), Field(u"kc"), Field(u"xf")} {}
 
 void Form1::run(CommandId command) {
-    static constexpr std::array<void (Form1::*)(), commandCount> commands = {
-        &Form1::Command1, &Form1::Command2,  &Form1::Command3,  &Form1::Command4,
-        &Form1::Command5, &Form1::Command6,  &Form1::Command7,  &Form1::Command8,
-        &Form1::Command9, &Form1::Command10, &Form1::Command11, &Form1::Command12,
-    };
-    (this->*commands[std::size_t(command)])();
+    for (const LinkForm& form : linkForms) {
+        if (command == form.paste) {
+            paste(form.field);
+        } else if (command == form.copy) {
+            copy(form.field);
+        } else if (command == form.convert && form.work) {
+            toAddress(form);
+        } else if (command == form.convert) {
+            toLinks();
+        }
+    }
 }
 
 bool Form1::fill(FieldId id, std::u16string_view pasted) {
     pasted = pasted.substr(0, findUnit(pasted, u'\0')); // all that a field takes of it
     at(id).assign(pasted);
     takeApart(id);
-    Command12();
+    toLinks();
 
     // A link rebuilt from an address with characters the code page lacks names another
     // address (with "?" in their place), as does one whose bytes read another way; the link
     // the user gave is kept instead, mended as it was read. A link rebuilt as it was pasted,
     // the usual case, takes apart alike without a look.
-    const auto [addressOf, scheme] = linkFormIn(id);
-    if (!addressOf || text(id) == trimmed(pasted) || givesBack(id)) {
+    const LinkForm& form = formOf(id);
+    if (!form.work || text(id) == trimmed(pasted) || givesBack(id)) {
         return false;
     }
-    at(id).assign(mendedLink(pasted, scheme));
+    at(id).assign(mendedLink(pasted, form));
     return true;
 }
 
 bool Form1::givesBack(FieldId link) const {
     Field address;
-    linkFormIn(link).first(text(link), address);
+    takeLinkApart(formOf(link), text(link), address);
     return address.text() == text(FieldId::Text1);
 }
 
 void Form1::takeApart(FieldId id) {
-    switch (id) {
-    case FieldId::Text2:
-        Command9();
-        break;
-    case FieldId::Text3:
-        Command10();
-        break;
-    case FieldId::Text4:
-        Command11();
-        break;
-    default:
-        break;
+    if (const LinkForm& form = formOf(id); form.work) {
+        toAddress(form);
     }
 }
 
@@ -262,76 +228,52 @@ void Form1::copy(FieldId id) {
     clipboard_.setText(text(id));
 }
 
-void Form1::Command1() {
-    paste(FieldId::Text1);
-}
-void Form1::Command2() {
-    copy(FieldId::Text1);
-}
-void Form1::Command3() {
-    paste(FieldId::Text2);
-}
-void Form1::Command4() {
-    copy(FieldId::Text2);
-}
-void Form1::Command5() {
-    paste(FieldId::Text3);
-}
-void Form1::Command6() {
-    copy(FieldId::Text3);
-}
-void Form1::Command7() {
-    paste(FieldId::Text4);
-}
-void Form1::Command8() {
-    copy(FieldId::Text4);
+void Form1::toAddress(const LinkForm& link) {
+    Field& work = at(*link.work);
+    takeLinkApart(link, text(link.field), work);
+    at(FieldId::Text1).assign(work.text());
 }
 
-void Form1::Command9() {
-    thunderAddress(text(FieldId::Text2), at(FieldId::xl));
-    at(FieldId::Text1).assign(text(FieldId::xl));
-}
-
-void Form1::Command10() {
-    flashgetAddress(text(FieldId::Text3), at(FieldId::kc));
-    at(FieldId::Text1).assign(text(FieldId::kc));
-}
-
-void Form1::Command11() {
-    qqdlAddress(text(FieldId::Text4), at(FieldId::xf));
-    at(FieldId::Text1).assign(text(FieldId::xf));
-}
-
-void Form1::Command12() {
+void Form1::toLinks() {
     const Class1 codec;
-    Field& xl = at(FieldId::xl);
-    Field& kc = at(FieldId::kc);
-    Field& xf = at(FieldId::xf);
-    xl.assign({u"AA", text(FieldId::Text1), u"ZZ"});
-    xl.assign(codec.Base64Encode(xl.text()));
-    at(FieldId::Text2).assign({thunderScheme, xl.text()});
-    kc.assign({flashgetWrapper, text(FieldId::Text1), flashgetWrapper});
-    kc.assign(codec.Base64Encode(kc.text()));
-    at(FieldId::Text3).assign({flashgetScheme, kc.text(), flashgetTail});
-    xf.assign(text(FieldId::Text1));
-    xf.assign(codec.Base64Encode(xf.text()));
-    at(FieldId::Text4).assign({qqdlScheme, xf.text()});
+    for (const LinkForm& link : links) {
+        Field& work = at(*link.work);
+        work.assign({link.head, text(FieldId::Text1), link.end});
+        work.assign(codec.Base64Encode(work.text()));
+        at(link.field).assign({link.scheme, work.text(), link.tail});
+    }
 }
+
+// clang-format off
+void Form1::Command1() { run(CommandId::Command1); }
+void Form1::Command2() { run(CommandId::Command2); }
+void Form1::Command3() { run(CommandId::Command3); }
+void Form1::Command4() { run(CommandId::Command4); }
+void Form1::Command5() { run(CommandId::Command5); }
+void Form1::Command6() { run(CommandId::Command6); }
+void Form1::Command7() { run(CommandId::Command7); }
+void Form1::Command8() { run(CommandId::Command8); }
+void Form1::Command9() { run(CommandId::Command9); }
+void Form1::Command10() { run(CommandId::Command10); }
+void Form1::Command11() { run(CommandId::Command11); }
+void Form1::Command12() { run(CommandId::Command12); }
+// clang-format on
 
 FieldId fieldOfInput(std::u16string_view input) {
     // The longest scheme, its three reserved characters escaped, fits in this many units;
     // an escape cut at the end is left alone and lies behind any scheme.
-    constexpr std::size_t longestEscaped = 3 * flashgetScheme.size();
+    constexpr std::size_t longestEscaped = 3 * [] {
+        std::size_t longest = 0;
+        for (const LinkForm& link : links) {
+            longest = std::max(longest, link.scheme.size());
+        }
+        return longest;
+    }();
     const std::u16string start = unescapedLink(trimmed(input).substr(0, longestEscaped));
-    const std::u16string_view link = start;
-    if (startsWithNoCase(link, thunderScheme)) {
-        return FieldId::Text2;
-    }
-    if (startsWithNoCase(link, flashgetScheme)) {
-        return FieldId::Text3;
-    }
-    if (startsWithNoCase(link, qqdlScheme)) {
-        return FieldId::Text4;
+    for (const LinkForm& link : links) {
+        if (startsWithNoCase(start, link.scheme)) {
+            return link.field;
+        }
     }
     return FieldId::Text1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clipboard.h"
+#include "codec/link_forms.h"
 #include "field.h"
 
 #include <array>
@@ -13,36 +14,6 @@
 #include <utility>
 
 namespace orvanthe {
-
-// The seven fields of the window: the four the user sees and the three work fields
-// through which every intermediate text of a conversion passes.
-enum class FieldId : std::uint8_t {
-    Text1, // the http address
-    Text2, // the thunder link
-    Text3, // the flashget link
-    Text4, // the qqdl link
-    xl,    // work field of the thunder conversions
-    kc,    // work field of the flashget conversions
-    xf,    // work field of the qqdl conversions
-};
-inline constexpr std::size_t fieldCount = 7;
-
-// The window's twelve commands, each bound to the button of the same name.
-enum class CommandId : std::uint8_t {
-    Command1,  // "<<<" beside the http address: paste, then build the three links
-    Command2,  // ">>>" beside the http address: copy
-    Command3,  // "<<<" beside the thunder link: paste, take it apart, rebuild all
-    Command4,  // ">>>" beside the thunder link: copy
-    Command5,  // "<<<" beside the flashget link: paste, take it apart, rebuild all
-    Command6,  // ">>>" beside the flashget link: copy
-    Command7,  // "<<<" beside the qqdl link: paste, take it apart, rebuild all
-    Command8,  // ">>>" beside the qqdl link: copy
-    Command9,  // thunder link -> http address
-    Command10, // flashget link -> http address
-    Command11, // qqdl link -> http address
-    Command12, // http address -> all three links
-};
-inline constexpr std::size_t commandCount = 12;
 
 // The window's logic, apart from any toolkit: it owns the fields and runs the commands.
 // A window maps its edits to fields and its buttons to commands, passes on what the user
@@ -95,11 +66,19 @@ private:
     Field& at(FieldId id) { return fields_[std::size_t(id)]; }
     // False for the copy commands, the only ones that write no field.
     static constexpr bool writesFields(CommandId command) {
-        return command != CommandId::Command2 && command != CommandId::Command4 &&
-               command != CommandId::Command6 && command != CommandId::Command8;
+        for (const LinkForm& form : linkForms) {
+            if (command == form.copy) {
+                return false;
+            }
+        }
+        return true;
     }
     void paste(FieldId id);
     void copy(FieldId id);
+    // Takes the link in the field of `link` apart into the http address, through its work field.
+    void toAddress(const LinkForm& link);
+    // Builds the three links of the http address, each through its work field.
+    void toLinks();
 
     Clipboard& clipboard_;
     std::array<Field, fieldCount> fields_;
