@@ -227,13 +227,16 @@ TEST(Differential, TheBatchPathWritesWhatTheFormLogicWrites) {
         "\xFF", "\xA1\xA1", "\xA1\x40", "\xA8\xA6", "\xD6", "\0"s, "\xE3\x80\x80", "\xEF\xBB\xBF",
         "\xC2\xA0", "\xF0\x9F\x98\x80", "\xED\xA0\x80", "?"};
     // clang-format on
-    static const std::string schemes[] = {"", "thunder://", "Flashget://", "QQDL://", " qqdl://"};
+    static const std::string schemes[] = {"",        "thunder://", "Flashget://",
+                                          "QQDL://", " qqdl://",   "qqdl%3A%2F%2F"};
     static const std::string tails[] = {"",  "&velkaron777", "&", "&a b",        "=",
                                         "x", "%3D",          " ", "\xE4\xB8\xAD"};
-    // The common inputs take the batch path, for one form and for more: an address, and links
-    // of any scheme's case.
+    // The common inputs take the batch path, for one form and for more: addresses, spaces and
+    // escapes among them, and links of any scheme's case.
     for (const char* common :
-         {"http://a.b/中文.zip", "thunder://QUFodHRwOi8vYS5iL9bQzsQuemlwWlo=",
+         {"http://a.b/中文.zip", "http://a.b/中 文 %41.zip ",
+          "thunder://QUFodHRwOi8vYS5iL9bQIM7EICU0MS56aXBaWg==",
+          "thunder://QUFodHRwOi8vYS5iL9bQzsQuemlwWlo=",
           "Flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIv1tDOxC56aXBbRkxBU0hHRVRd&velkaron777",
           "QQDL://aHR0cDovL2EuYi/W0M7ELnppcA=="}) {
         std::string written;

@@ -21,10 +21,10 @@
 namespace orvanthe {
 namespace {
 
-// Printable ASCII but "%", which a link may carry as an escape; the rest of ASCII is white
-// space and control characters.
+// Printable ASCII, the space among it; the rest of ASCII is control characters and other
+// white space.
 constexpr bool isPlainAscii(std::uint8_t byte) {
-    return byte > 0x20 && byte < 0x7F && byte != '%';
+    return byte >= 0x20 && byte < 0x7F;
 }
 
 // A character above ASCII that no rule of the form logic treats apart: no control character,
@@ -43,38 +43,34 @@ constexpr std::size_t asciiBlock = 8;
 #endif
 
 #if defined(ORVANTHE_SSE2)
-// A bit for each of the sixteen bytes at `from` that is printable ASCII ("%" only where
-// `percent`), the first byte's lowest.
-unsigned plainIn16(const std::uint8_t* from, bool percent) {
+// A bit for each of the sixteen bytes at `from` that is printable ASCII, the first byte's
+// lowest.
+unsigned plainIn16(const std::uint8_t* from) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    // The compares are signed: bytes of 0x80 and above are below 0x21.
-    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x20)),
-                                  _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
-    if (!percent) {
-        plain = _mm_andnot_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('%')), plain);
-    }
+    // The compares are signed: bytes of 0x80 and above are below 0x20.
+    const __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(0x1F)),
+                                        _mm_cmplt_epi8(block, _mm_set1_epi8(0x7F)));
     return unsigned(_mm_movemask_epi8(plain));
 }
 #endif
 
 // Copies the asciiBlock bytes at `from` to `to`, and gives how many of them, from the first,
-// are printable ASCII ("%" among them only where `percent`).
-std::size_t copyPlainAscii(const std::uint8_t* from, char* to, bool percent) {
+// are printable ASCII.
+std::size_t copyPlainAscii(const std::uint8_t* from, char* to) {
     std::memcpy(to, from, asciiBlock);
 #if defined(ORVANTHE_SSE2)
     // The bits above the sixteen stop the count at a whole block.
-    return std::size_t(std::countr_zero(~plainIn16(from, percent)));
+    return std::size_t(std::countr_zero(~plainIn16(from)));
 #else
-    // Borrows mark the first byte that is not plain exactly: `below` one under 0x21, `del`
-    // 0x7F, `pct` "%".
+    // Borrows mark the first byte that is not plain exactly: `below` one under 0x20, `del`
+    // 0x7F.
     std::uint64_t word;
     std::memcpy(&word, from, 8);
     constexpr std::uint64_t ones = 0x0101'0101'0101'0101;
     constexpr std::uint64_t highs = 0x8080'8080'8080'8080;
-    const std::uint64_t below = (word - ones * 0x21) & ~word;
+    const std::uint64_t below = (word - ones * 0x20) & ~word;
     const std::uint64_t del = ((word ^ ones * 0x7F) - ones) & ~(word ^ ones * 0x7F);
-    const std::uint64_t pct = percent ? 0 : ((word ^ ones * '%') - ones) & ~(word ^ ones * '%');
-    const std::uint64_t stops = (word | below | del | pct) & highs;
+    const std::uint64_t stops = (word | below | del) & highs;
     if constexpr (std::endian::native == std::endian::little) {
         return stops == 0 ? 8 : std::size_t(std::countr_zero(stops)) / 8;
     } else {
@@ -89,11 +85,11 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
     std::uint64_t stops = 0;
 #if defined(ORVANTHE_SSE2)
     for (std::size_t k = 0; k < 4; ++k) {
-        stops |= std::uint64_t(~plainIn16(from + 16 * k, true) & 0xFFFF) << (16 * k);
+        stops |= std::uint64_t(~plainIn16(from + 16 * k) & 0xFFFF) << (16 * k);
     }
 #else
     for (std::size_t k = 0; k < 64; ++k) {
-        stops |= std::uint64_t(from[k] <= 0x20 || from[k] >= 0x7F) << k;
+        stops |= std::uint64_t(!isPlainAscii(from[k])) << k;
     }
 #endif
     return stops;
@@ -145,6 +141,19 @@ bool BatchFill::fill(std::string_view input, std::span<const LinkForm> forms, st
             return fillLink(link, input.substr(link.scheme.size()), forms, out);
         }
     }
+    // White space before a scheme is dropped, and an escaped scheme ("thunder%3A%2F%2F") read,
+    // before the form logic tells a link from an address: such input is left to it.
+    if (input.starts_with(' ')) {
+        return false;
+    }
+    if (const std::string_view start = input.substr(0, 64); start.find('%') != start.npos) {
+        std::u16string wide(start.size(), u'\0');
+        std::ranges::transform(start, wide.begin(),
+                               [](char c) { return char16_t(std::uint8_t(c)); });
+        if (fieldOfInput(wide) != FieldId::Text1) {
+            return false;
+        }
+    }
     return fillAddress(input, forms, out);
 }
 
@@ -161,7 +170,7 @@ bool BatchFill::fillAddress(std::string_view input, std::span<const LinkForm> fo
         // Runs of ASCII, the usual case, a block at a time; the buffer has room for a whole
         // block wherever the run ends.
         if (i + asciiBlock <= size) {
-            if (const std::size_t plain = copyPlainAscii(from + i, to, false); plain > 0) {
+            if (const std::size_t plain = copyPlainAscii(from + i, to); plain > 0) {
                 to += plain;
                 i += plain;
                 continue;

@@ -21,13 +21,14 @@ class BatchFill {
 public:
     // Appends to `out`, each followed by "\n", the UTF-8 texts of `forms` that the visible
     // fields would hold after Form1::fill of `input` into the field fieldOfInput names.
-    // Takes an address of printable ASCII and characters the code page holds, or a link
-    // (its scheme in any case) with a plain Base64 body whose address is such text again;
-    // gives false, and leaves `out` as it was, for anything else: input that is not UTF-8,
-    // white space or control characters anywhere, "%" in the input, a character the code
-    // page lacks or that reads as white space or formatting, a body that holds anything but
-    // the Base64 alphabet and "=", a tail other than its first character and letters or
-    // digits, or an address that the decoder would read as UTF-8.
+    // Takes an address of printable ASCII (the space and "%" among it) and characters the
+    // code page holds, or a link (its scheme in any case) with a plain Base64 body whose
+    // address is such text again; gives false, and leaves `out` as it was, for anything else:
+    // input that is not UTF-8, control characters or white space other than the space
+    // anywhere, a space before an address, an address that an escaped scheme makes a link, a
+    // character the code page lacks or that reads as white space or formatting, a body that
+    // holds anything but the Base64 alphabet and "=", a tail other than its first character
+    // and letters or digits, or an address that the decoder would read as UTF-8.
     bool fill(std::string_view input, std::span<const LinkForm> forms, std::string& out);
 
 private:
