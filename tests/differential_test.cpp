@@ -7,7 +7,6 @@
 #include "codec/code_page.h"
 #include "codec/utf8.h"
 #include "fake_clipboard.h"
-#include "form/batch_fill.h"
 #include "form/form1.h"
 #include "reference.h"
 #include "string_streams.h"
@@ -240,8 +239,8 @@ TEST(Differential, TheBatchPathWritesWhatTheFormLogicWrites) {
           "Flashget://W0ZMQVNIR0VUXWh0dHA6Ly9hLmIv1tDOxC56aXBbRkxBU0hHRVRd&velkaron777",
           "QQDL://aHR0cDovL2EuYi/W0M7ELnppcA=="}) {
         std::string written;
-        EXPECT_TRUE(BatchFill().fill(common, target(0), written)) << common;
-        EXPECT_TRUE(BatchFill().fill(common, target(4), written));
+        EXPECT_TRUE(cli::BatchFill().fill(common, target(0), written)) << common;
+        EXPECT_TRUE(cli::BatchFill().fill(common, target(4), written));
     }
     std::mt19937 random(15);
     for (int n = 0; n < 20000; ++n) { // the text itself, or a link of it, its body damaged

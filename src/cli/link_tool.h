@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form/batch_fill.h"
+#include "batch_fill.h"
 #include "form/clipboard.h"
 #include "form/form1.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form1.h"
+#include "form/form1.h"
 
 #include <array>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvanthe {
+namespace orvanthe::cli {
 
 // What Form1::fill gives for the common inputs of a batch, computed straight from UTF-8 bytes
 // to UTF-8 bytes: no text is made, nothing is allocated once its buffers have grown, and the
@@ -71,4 +71,4 @@ private:
     std::array<std::unique_ptr<std::array<Utf8OfPair, 0x100>>, 0x80> utf8OfPair_;
 };
 
-} // namespace orvanthe
+} // namespace orvanthe::cli

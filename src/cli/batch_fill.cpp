@@ -18,7 +18,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace orvanthe {
+namespace orvanthe::cli {
 namespace {
 
 // Printable ASCII, the space among it; the rest of ASCII is control characters and other
@@ -382,4 +382,4 @@ void BatchFill::write(std::string_view utf8, std::span<const LinkForm> forms, st
     }
 }
 
-} // namespace orvanthe
+} // namespace orvanthe::cli
