@@ -38,41 +38,42 @@ constexpr int twipsToPixels(int twips, int dpi) {
 }
 
 // Every control, parents before their children, in the window's own order. The work fields
-// lie below the client area, out of sight while the window keeps its size.
+// lie below the client area, out of sight while the window keeps its size. A field or button
+// is its form's, named by the form's entry in the table of link forms.
 inline constexpr std::array<Control, 27> controls = {{
     // clang-format off
     // name        kind                    parent      caption          left  top   width height tab
-    {"xf",        ControlKind::TextField, "Form1",    u"xf",           5760, 4080, 1215, 270,   26, FieldId::xf, {}},
-    {"kc",        ControlKind::TextField, "Form1",    u"kc",           5760, 3720, 1215, 270,   25, FieldId::kc, {}},
-    {"xl",        ControlKind::TextField, "Form1",    u"xl",           5760, 3360, 1215, 270,   24, FieldId::xl, {}},
+    {"xf",        ControlKind::TextField, "Form1",    u"xf",           5760, 4080, 1215, 270,   26, linkForms[3].work, {}},
+    {"kc",        ControlKind::TextField, "Form1",    u"kc",           5760, 3720, 1215, 270,   25, linkForms[2].work, {}},
+    {"xl",        ControlKind::TextField, "Form1",    u"xl",           5760, 3360, 1215, 270,   24, linkForms[1].work, {}},
     {"Frame1",    ControlKind::Frame,     "Form1",    u"",              120,   60, 6135, 3135,   0, {}, {}},
     {"Picture1",  ControlKind::Picture,   "Frame1",   u"",               25,  120, 6015, 2905,   1, {}, {}},
     {"Frame2",    ControlKind::Frame,     "Picture1", u"",              120, 1950, 5835,  930,  18, {}, {}},
     {"Picture2",  ControlKind::Picture,   "Frame2",   u"",               60,  120, 5715,  660,  19, {}, {}},
     // Command12: http address -> all three links
-    {"Command12", ControlKind::Button,    "Picture2", u"http杀全场",     4440,  120, 1215,  495,  23, {}, CommandId::Command12},
+    {"Command12", ControlKind::Button,    "Picture2", u"http杀全场",     4440,  120, 1215,  495,  23, {}, linkForms[0].convert},
     // Command11: qqdl link -> http address
-    {"Command11", ControlKind::Button,    "Picture2", u"旋风>>>http",    3000,  120, 1215,  495,  22, {}, CommandId::Command11},
+    {"Command11", ControlKind::Button,    "Picture2", u"旋风>>>http",    3000,  120, 1215,  495,  22, {}, linkForms[3].convert},
     // Command10: flashget link -> http address
-    {"Command10", ControlKind::Button,    "Picture2", u"快车>>>http",    1560,  120, 1215,  495,  21, {}, CommandId::Command10},
+    {"Command10", ControlKind::Button,    "Picture2", u"快车>>>http",    1560,  120, 1215,  495,  21, {}, linkForms[2].convert},
     // Command9: thunder link -> http address
-    {"Command9",  ControlKind::Button,    "Picture2", u"迅雷>>>http",     120,  120, 1215,  495,  20, {}, CommandId::Command9},
+    {"Command9",  ControlKind::Button,    "Picture2", u"迅雷>>>http",     120,  120, 1215,  495,  20, {}, linkForms[1].convert},
     // Command8 / Command7: copy / paste the qqdl link
-    {"Command8",  ControlKind::Button,    "Picture1", u">>>",            5400, 1640,  495,  315,  17, {}, CommandId::Command8},
-    {"Command7",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1640,  495,  315,  16, {}, CommandId::Command7},
+    {"Command8",  ControlKind::Button,    "Picture1", u">>>",            5400, 1640,  495,  315,  17, {}, linkForms[3].copy},
+    {"Command7",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1640,  495,  315,  16, {}, linkForms[3].paste},
     // Command6 / Command5: copy / paste the flashget link
-    {"Command6",  ControlKind::Button,    "Picture1", u">>>",            5400, 1160,  495,  315,  15, {}, CommandId::Command6},
-    {"Command5",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1160,  495,  315,  14, {}, CommandId::Command5},
+    {"Command6",  ControlKind::Button,    "Picture1", u">>>",            5400, 1160,  495,  315,  15, {}, linkForms[2].copy},
+    {"Command5",  ControlKind::Button,    "Picture1", u"<<<",            4800, 1160,  495,  315,  14, {}, linkForms[2].paste},
     // Command4 / Command3: copy / paste the thunder link
-    {"Command4",  ControlKind::Button,    "Picture1", u">>>",            5400,  660,  495,  315,  13, {}, CommandId::Command4},
-    {"Command3",  ControlKind::Button,    "Picture1", u"<<<",            4800,  660,  495,  315,  12, {}, CommandId::Command3},
+    {"Command4",  ControlKind::Button,    "Picture1", u">>>",            5400,  660,  495,  315,  13, {}, linkForms[1].copy},
+    {"Command3",  ControlKind::Button,    "Picture1", u"<<<",            4800,  660,  495,  315,  12, {}, linkForms[1].paste},
     // Command2 / Command1: copy / paste the http address
-    {"Command2",  ControlKind::Button,    "Picture1", u">>>",            5400,  180,  495,  315,  11, {}, CommandId::Command2},
-    {"Command1",  ControlKind::Button,    "Picture1", u"<<<",            4800,  180,  495,  315,  10, {}, CommandId::Command1},
-    {"Text4",     ControlKind::TextField, "Picture1", u"",              960, 1640, 3735,  315,   9, FieldId::Text4, {}},
-    {"Text3",     ControlKind::TextField, "Picture1", u"",              960, 1160, 3735,  315,   8, FieldId::Text3, {}},
-    {"Text2",     ControlKind::TextField, "Picture1", u"",              960,  660, 3735,  315,   7, FieldId::Text2, {}},
-    {"Text1",     ControlKind::TextField, "Picture1", u"",              960,  180, 3735,  315,   6, FieldId::Text1, {}},
+    {"Command2",  ControlKind::Button,    "Picture1", u">>>",            5400,  180,  495,  315,  11, {}, linkForms[0].copy},
+    {"Command1",  ControlKind::Button,    "Picture1", u"<<<",            4800,  180,  495,  315,  10, {}, linkForms[0].paste},
+    {"Text4",     ControlKind::TextField, "Picture1", u"",              960, 1640, 3735,  315,   9, linkForms[3].field, {}},
+    {"Text3",     ControlKind::TextField, "Picture1", u"",              960, 1160, 3735,  315,   8, linkForms[2].field, {}},
+    {"Text2",     ControlKind::TextField, "Picture1", u"",              960,  660, 3735,  315,   7, linkForms[1].field, {}},
+    {"Text1",     ControlKind::TextField, "Picture1", u"",              960,  180, 3735,  315,   6, linkForms[0].field, {}},
     {"Label4",    ControlKind::Label,     "Picture1", u"旋风地址",        120, 1680, 1335,  255,   5, {}, {}},
     {"Label3",    ControlKind::Label,     "Picture1", u"快车地址",        120, 1200,  855,  255,   4, {}, {}},
     {"Label2",    ControlKind::Label,     "Picture1", u"迅雷地址",        120,  720, 1095,  255,   3, {}, {}},
