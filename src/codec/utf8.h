@@ -56,7 +56,8 @@ inline Utf8Character readUtf8(std::span<const std::uint8_t> bytes) {
     return {code, length};
 }
 
-// Writes the UTF-8 of `code` (no surrogate, at most U+10FFFF) at `to`; gives the end.
+// Writes the UTF-8 form of `code` (at most U+10FFFF; a surrogate takes the three bytes of its
+// form) at `to`; gives the end.
 inline char* writeUtf8(char32_t code, char* to) {
     if (code < 0x80) {
         *to++ = char(code);
