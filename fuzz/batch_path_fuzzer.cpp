@@ -13,12 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    constexpr std::string_view schemes[] = {"", "thunder://", "flashget://", "qqdl://"};
-    const std::string_view scheme = schemes[data[0] / 5 % 4];
+    const std::u16string_view scheme = linkForms[data[0] / 5 % 4].scheme;
     std::string lines(reinterpret_cast<const char*>(data + 1), size - 1);
     if (!scheme.empty()) {
         const std::u16string body = test::referenceBase64(lines);
-        lines = std::string(scheme).append(body.begin(), body.end());
+        lines = std::string(scheme.begin(), scheme.end()).append(body.begin(), body.end());
     }
     const cli::Target target = test::target(data[0] % 5);
     if (test::linkTool(target, lines, false) != test::linkTool(target, lines, true)) {

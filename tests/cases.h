@@ -1,6 +1,8 @@
 #pragma once
 
 // The table of cases in data/cases.tsv that every suite reads; its header gives the format.
+#include "codec/link_forms.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -20,9 +22,8 @@ struct Case {
 
     // 0 to 3 for an input of the http, thunder, flashget or qqdl field; -1 for other kinds.
     int form() const {
-        constexpr std::string_view forms[] = {"http", "thunder", "flashget", "qqdl"};
-        const auto at = std::ranges::find(forms, kind);
-        return at == std::end(forms) ? -1 : int(at - forms);
+        const auto at = std::ranges::find(linkForms, kind, &LinkForm::name);
+        return at == linkForms.end() ? -1 : int(at - linkForms.begin());
     }
 };
 

@@ -48,7 +48,6 @@ bool plain(std::u16string_view text) {
     return std::ranges::none_of(text, [](char16_t c) { return c < 0x20; });
 }
 
-const std::vector<std::string> forms = {"http", "thunder", "flashget", "qqdl"};
 using orvanthe::test::cases;
 const auto utf8 = [](std::u16string_view text) { return orvanthe::encodeUtf8(text); };
 
@@ -136,15 +135,16 @@ TEST(Cli, EveryPasteGivesWhatTheWindowShows) {
     for (const auto& row : cases()) {
         for (std::size_t n = 0;
              row.form() >= 0 && row.cells.size() > 4 && plain(row.cells[0]) && n < 4; ++n) {
+            const std::string form(orvanthe::linkForms[n].name);
             const std::string named = row.cells.size() > 5 ? utf8(row.cells[5]) : "";
-            const bool lost = named.find(forms[n]) != std::string::npos;
-            const Outcome result = run({"--to=" + forms[n], utf8(row.cells[0])});
+            const bool lost = named.find(form) != std::string::npos;
+            const Outcome result = run({"--to=" + form, utf8(row.cells[0])});
             const std::string why = named.ends_with('?')
                                         ? " link has \"?\" for characters the code page lacks\n"
                                         : " link gives another address back\n";
             EXPECT_EQ(std::tuple(result.out, result.err, result.status),
                       std::tuple(utf8(row.cells[n + 1]) + "\n",
-                                 lost ? "orvanthe-link: argument 2: the " + forms[n] + why : "",
+                                 lost ? "orvanthe-link: argument 2: the " + form + why : "",
                                  int(lost)))
                 << row.line;
         }
