@@ -98,24 +98,6 @@ TEST(Form, OpensEmptyAndAnUnreadableClipboardOrAFailureChangesNothing) {
     EXPECT_EQ(revisions(form), before);
 }
 
-// A NUL anywhere in a pasted link: the field keeps what precedes it, and the conversion goes
-// on as if only that had been pasted.
-TEST(Form, NulAtEveryPlaceOfALinkCutsItThere) {
-    FakeClipboard clipboard;
-    Form1 form(clipboard);
-    form.fill(FieldId::Text1, u"http://下载.example/文件 1.zip");
-    const Visible links = visible(form);
-    for (std::size_t k = 1; k < 4; ++k) {
-        for (std::size_t at = 0; at <= links[k].size(); ++at) {
-            SCOPED_TRACE(testing::Message() << k << " at " << at);
-            Form1 cut(clipboard);
-            cut.fill(linkForms[k].field, links[k].substr(0, at));
-            form.fill(linkForms[k].field, links[k].substr(0, at) + u'\0' + links[k].substr(at));
-            ASSERT_EQ(visible(form), visible(cut));
-        }
-    }
-}
-
 // Every form of assignment, its own text or not: what precedes the first NUL, and a new
 // revision, by which a window tells that the field was written.
 TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
@@ -132,18 +114,6 @@ TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
     EXPECT_EQ(std::pair(field.text(), wrote()), std::pair(u"xy"s, true));
     field.assign({field.text(), std::u16string(100000, u'z')});
     EXPECT_EQ(field.text(), u"xy" + std::u16string(100000, u'z'));
-}
-
-// The search behind every assignment, at each place of a block and past it, from any start,
-// finds what a plain search finds.
-TEST(Field, FindUnitFindsWhatAPlainSearchFinds) {
-    for (std::size_t at = 0; at < 70; ++at) {
-        std::u16string text(70, u'a');
-        text[at] = text[69 - at / 2] = u'b';
-        for (std::size_t from = 0; from <= 71; ++from) {
-            ASSERT_EQ(findUnit(text, u'b', from), std::min(text.find(u'b', from), text.size()));
-        }
-    }
 }
 
 // What the command-line tool writes: each character at the edges of its UTF-8 forms; a lone

@@ -61,28 +61,6 @@ TEST(Differential, EveryUnitAndEveryCode) {
     }
 }
 
-// Bodies of any length from the alphabet, padding and junk; and the Base64 of bytes that are
-// UTF-8 or nearly so.
-TEST(Differential, DecodingMatchesTheReference) {
-    const Class1 codec;
-    std::mt19937 random(2);
-    static const std::u16string characters[] = {u"A", u"Q", u"g", u"w", u"/",  u"+",      u"5",
-                                                u"L", u"=", u" ", u"-", u"中", u"\xD800", u"😀"};
-    using namespace std::string_literals;
-    // clang-format off
-    static const std::string utf8[] = {"a", "\0"s, "\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
-        "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBF", "\xED\xA0\x80", "\xC0\xAF", "\xE0\x9F\xBF",
-        "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\x80", "\xE4\xB8",
-        "\xD6\xD0"};
-    // clang-format on
-    for (int n = 0; n < 10000; ++n) {
-        const std::u16string body = n % 2
-                                        ? randomText<std::u16string>(random, characters, 30)
-                                        : referenceBase64(randomText<std::string>(random, utf8, 5));
-        ASSERT_EQ(codec.Base64Decode(body), referenceDecode(body)) << testing::PrintToString(body);
-    }
-}
-
 // An address through the form: its links are the references', and each gives the address back
 // as the code page holds it.
 TEST(Differential, EveryLinkGivesItsAddressBack) {
@@ -176,27 +154,22 @@ TEST(Differential, NamesComeBackFromTheirLinks) {
 }
 
 // The faster decoding loops give what the plain loop gives, on bodies of every length up to a
-// few blocks, with a character outside the alphabet at any place or none.
+// few blocks, of the alphabet and "=" alone or with one other character anywhere.
 TEST(Differential, FasterBase64LoopsDecodeAsThePlainLoop) {
     std::mt19937 random(5);
     const std::string characters = std::string(base64Alphabet) + "=";
-    for (std::size_t size = 0; size < 80; ++size) {
-        for (std::size_t foreign = 0; foreign <= size; ++foreign) {
-            std::string body(size, '\0');
-            for (char& c : body) {
-                c = characters[random() % characters.size()];
-            }
-            if (foreign < size) {
-                body[foreign] = "-\x80 .%"[random() % 5];
-            }
-            const std::size_t written = (size + 3) / 4 * 3;
-            std::vector<std::uint8_t> fast(written + 4), plain(written + 4);
-            const bool decoded = decodeBase64(body, fast.data());
-            ASSERT_EQ(decoded, decodeBase64Plain(body, plain.data())) << body;
-            fast.resize(decoded ? written : 0);
-            plain.resize(decoded ? written : 0);
-            ASSERT_EQ(fast, plain) << body;
+    for (std::size_t n = 0; n < 80 * 40; ++n) {
+        std::string body(n / 40, '=');
+        std::ranges::generate(body, [&] { return characters[random() % characters.size()]; });
+        if (n % 2 && !body.empty()) {
+            body[random() % body.size()] = "-\x80 .%"[random() % 5];
         }
+        std::vector<std::uint8_t> fast(body.size() + 8), plain(body.size() + 8);
+        const bool decoded = decodeBase64(body, fast.data());
+        ASSERT_EQ(decoded, decodeBase64Plain(body, plain.data())) << body;
+        fast.resize(decoded ? (body.size() + 3) / 4 * 3 : 0);
+        plain.resize(fast.size());
+        ASSERT_EQ(fast, plain) << body;
     }
 }
 
