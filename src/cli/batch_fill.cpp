@@ -95,12 +95,47 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
     return stops;
 }
 
-// Whether `text` begins with `scheme` (lower-case ASCII), its letters in either case.
-bool startsWithScheme(std::string_view text, std::u16string_view scheme) {
-    return text.size() >= scheme.size() &&
-           std::equal(scheme.begin(), scheme.end(), text.begin(), [](char16_t wanted, char c) {
-               return (c >= 'A' && c <= 'Z' ? c + 0x20 : c) == wanted;
-           });
+// A form's texts as bytes, made once from the table, for writing links.
+struct FormBytes {
+    std::string scheme, head, end, tail;
+};
+
+const FormBytes& bytesOf(const LinkForm& form) {
+    static const auto all = [] {
+        const auto narrow = [](std::u16string_view text) {
+            return std::string(text.begin(), text.end());
+        };
+        std::array<FormBytes, linkForms.size()> bytes;
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            const LinkForm& each = linkForms[k];
+            bytes[k] = {narrow(each.scheme), narrow(each.head), narrow(each.end),
+                        narrow(each.tail)};
+        }
+        return bytes;
+    }();
+    return all[std::size_t(form.field)];
+}
+
+// Whether `text` begins with `scheme` (lower-case letters, ":" and "/", at least four), its
+// letters in either case. Setting 0x20 makes a letter lower case and maps no other byte onto
+// one; what it maps onto ":" or "/" is that byte or a control character. Words of four bytes,
+// the last of which may overlap the one before, cover the scheme: a third of the instructions
+// of a byte at a time, on every line of a batch.
+bool startsWithScheme(std::string_view text, std::string_view scheme) {
+    if (text.size() < scheme.size()) {
+        return false;
+    }
+    std::uint32_t differ = 0;
+    for (std::size_t k = 0; k < scheme.size(); k += 4) {
+        const std::size_t at = std::min(k, scheme.size() - 4);
+        std::uint32_t given;
+        std::uint32_t wanted;
+        std::memcpy(&given, text.data() + at, 4);
+        std::memcpy(&wanted, scheme.data() + at, 4);
+        const std::uint32_t controls = (given - 0x2020'2020) & ~given & 0x8080'8080;
+        differ |= ((given | 0x2020'2020) ^ wanted) | controls;
+    }
+    return differ == 0;
 }
 
 // Whether the bytes at `bytes` begin with `text`, which is ASCII.
@@ -136,17 +171,24 @@ bool readAsUtf8(const std::uint8_t* from, std::size_t firstWide, std::size_t siz
 } // namespace
 
 bool BatchFill::fill(std::string_view input, std::span<const LinkForm> forms, std::string& out) {
+    const char first = input.empty() ? '\0' : char(input[0] | 0x20);
+    bool schemeLetter = false; // the input begins as a scheme does
     for (const LinkForm& link : links) {
-        if (startsWithScheme(input, link.scheme)) {
+        if (first != link.scheme.front()) {
+            continue;
+        }
+        if (startsWithScheme(input, bytesOf(link).scheme)) {
             return fillLink(link, input.substr(link.scheme.size()), forms, out);
         }
+        schemeLetter = true;
     }
     // White space before a scheme is dropped, and an escaped scheme ("thunder%3A%2F%2F") read,
     // before the form logic tells a link from an address: such input is left to it.
     if (input.starts_with(' ')) {
         return false;
     }
-    if (const std::string_view start = input.substr(0, 64); start.find('%') != start.npos) {
+    if (const std::string_view start = input.substr(0, 64);
+        schemeLetter && start.find('%') != start.npos) {
         std::u16string wide(start.size(), u'\0');
         std::ranges::transform(start, wide.begin(),
                                [](char c) { return char16_t(std::uint8_t(c)); });
@@ -371,12 +413,12 @@ void BatchFill::write(std::string_view utf8, std::span<const LinkForm> forms, st
         if (form.scheme.empty()) {
             out += utf8;
         } else {
-            wrapped_.assign(form.head.begin(), form.head.end());
-            wrapped_.append(address_).append(form.end.begin(), form.end.end());
-            out.append(form.scheme.begin(), form.scheme.end());
+            const FormBytes& bytes = bytesOf(form);
+            wrapped_.assign(bytes.head).append(address_).append(bytes.end);
+            out += bytes.scheme;
             appendBase64({reinterpret_cast<const std::uint8_t*>(wrapped_.data()), wrapped_.size()},
                          out);
-            out.append(form.tail.begin(), form.tail.end());
+            out += bytes.tail;
         }
         out += '\n';
     }

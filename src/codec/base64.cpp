@@ -1,5 +1,7 @@
 #include "base64.h"
 
+#include <cstring>
+
 // SSSE3 where the processor has it at run time on x86-64; ORVANTHE_NO_SIMD leaves the plain
 // loop alone, as other processors run it, so that an x86 build tests it.
 #if defined(__x86_64__) && !defined(ORVANTHE_NO_SIMD)
@@ -51,6 +53,35 @@ __attribute__((target("ssse3"))) std::size_t decodeSsse3(const std::uint8_t* fro
 }
 #endif
 
+// The two Base64 characters of each 12 bits.
+constexpr auto charsOf12Bits = [] {
+    std::array<std::array<char, 2>, 4096> chars{};
+    for (std::size_t bits = 0; bits < chars.size(); ++bits) {
+        chars[bits] = {base64Alphabet[bits >> 6], base64Alphabet[bits & 0x3F]};
+    }
+    return chars;
+}();
+
+// The values that decoding takes: the alphabet's, 0 for "=", and -1 for every other byte.
+constexpr auto valuesWithPadding = [] {
+    auto values = base64Values;
+    values['='] = 0;
+    return values;
+}();
+
+// Writes the padded Base64 of `bytes` at `to`, a group at a time.
+void writeBase64Plain(std::span<const std::uint8_t> bytes, char* to) {
+    for (std::size_t i = 0; i < bytes.size(); i += 3, to += 4) {
+        const std::size_t rest = bytes.size() - i;
+        const unsigned group = unsigned(bytes[i]) << 16 | (rest > 1 ? bytes[i + 1] << 8 : 0) |
+                               (rest > 2 ? bytes[i + 2] : 0);
+        to[0] = base64Alphabet[group >> 18];
+        to[1] = base64Alphabet[group >> 12 & 0x3F];
+        to[2] = rest > 1 ? base64Alphabet[group >> 6 & 0x3F] : '=';
+        to[3] = rest > 2 ? base64Alphabet[group & 0x3F] : '=';
+    }
+}
+
 // How many characters at the start of `body` a faster loop decoded to `to`, three bytes for
 // four: none where the processor has no such loop.
 std::size_t decodeBlocks(std::string_view body, std::uint8_t* to) {
@@ -67,22 +98,24 @@ std::size_t decodeBlocks(std::string_view body, std::uint8_t* to) {
 } // namespace
 
 void appendBase64(std::span<const std::uint8_t> bytes, std::string& out) {
+    // Whole groups of three bytes as two lookups of 12 bits each, the rest by the plain loop.
+    const std::size_t whole = bytes.size() / 3 * 3;
     const std::size_t start = out.size();
-    out.resize(start + (bytes.size() + 2) / 3 * 4, '=');
+    out.resize(start + (bytes.size() + 2) / 3 * 4);
     char* to = out.data() + start;
-    for (std::size_t i = 0; i < bytes.size(); i += 3, to += 4) {
-        const std::size_t rest = bytes.size() - i;
-        const unsigned group = unsigned(bytes[i]) << 16 | (rest > 1 ? bytes[i + 1] << 8 : 0) |
-                               (rest > 2 ? bytes[i + 2] : 0);
-        to[0] = base64Alphabet[group >> 18];
-        to[1] = base64Alphabet[group >> 12 & 0x3F];
-        if (rest > 1) {
-            to[2] = base64Alphabet[group >> 6 & 0x3F];
-        }
-        if (rest > 2) {
-            to[3] = base64Alphabet[group & 0x3F];
-        }
+    for (std::size_t i = 0; i < whole; i += 3, to += 4) {
+        const unsigned group =
+            unsigned(bytes[i]) << 16 | unsigned(bytes[i + 1]) << 8 | bytes[i + 2];
+        std::memcpy(to, charsOf12Bits[group >> 12].data(), 2);
+        std::memcpy(to + 2, charsOf12Bits[group & 0xFFF].data(), 2);
     }
+    writeBase64Plain(bytes.subspan(whole), to);
+}
+
+void appendBase64Plain(std::span<const std::uint8_t> bytes, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + (bytes.size() + 2) / 3 * 4);
+    writeBase64Plain(bytes, out.data() + start);
 }
 
 bool decodeBase64(std::string_view body, std::uint8_t* to) {
@@ -91,20 +124,29 @@ bool decodeBase64(std::string_view body, std::uint8_t* to) {
 }
 
 bool decodeBase64Plain(std::string_view body, std::uint8_t* to) {
-    bool plain = true;
-    for (std::size_t i = 0; i < body.size(); i += 4, to += 3) {
+    int outside = 0; // negative once a character is outside the alphabet and "="
+    const auto decodeGroup = [&outside, &to](const char* chars) {
         std::uint32_t group = 0;
         for (std::size_t k = 0; k < 4; ++k) {
-            const char c = i + k < body.size() ? body[i + k] : '=';
-            const std::int8_t value = c == '=' ? 0 : base64Values[std::uint8_t(c)];
-            plain &= value >= 0;
-            group = group << 6 | std::uint8_t(value & 0x3F);
+            const std::int8_t value = valuesWithPadding[std::uint8_t(chars[k])];
+            outside |= value;
+            group = group << 6 | std::uint32_t(value & 0x3F);
         }
         to[0] = std::uint8_t(group >> 16);
         to[1] = std::uint8_t(group >> 8);
         to[2] = std::uint8_t(group);
+        to += 3;
+    };
+    const std::size_t whole = body.size() / 4 * 4;
+    for (std::size_t i = 0; i < whole; i += 4) {
+        decodeGroup(body.data() + i);
     }
-    return plain;
+    if (whole < body.size()) {
+        std::array<char, 4> last = {'=', '=', '=', '='};
+        body.copy(last.data(), last.size(), whole);
+        decodeGroup(last.data());
+    }
+    return outside >= 0;
 }
 
 } // namespace orvanthe

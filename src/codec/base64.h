@@ -25,6 +25,9 @@ inline constexpr auto base64Values = [] {
 // Appends the padded Base64 of `bytes`, with no line breaks.
 void appendBase64(std::span<const std::uint8_t> bytes, std::string& out);
 
+// What appendBase64 does, by the plain loop alone: the definition its faster loop must meet.
+void appendBase64Plain(std::span<const std::uint8_t> bytes, std::string& out);
+
 // Decodes a body of the alphabet and "=", which counts as the value 0 wherever it stands:
 // each group of four characters into three bytes at `to`, a last group of two or three as
 // if completed with "=", a lone last character checked only. Writes three bytes for each
