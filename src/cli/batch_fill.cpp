@@ -95,6 +95,23 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
     return stops;
 }
 
+// What startsWithScheme takes a scheme to be; in plain loops, as the WebAssembly build's
+// library has no std::ranges algorithms.
+constexpr bool schemesAreLower() {
+    for (const LinkForm& link : links) {
+        if (link.scheme.size() < 4) {
+            return false;
+        }
+        for (const char16_t c : link.scheme) {
+            if (!((c >= u'a' && c <= u'z') || c == u':' || c == u'/')) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(schemesAreLower());
+
 // A form's texts as bytes, made once from the table, for writing links.
 struct FormBytes {
     std::string scheme, head, end, tail;
@@ -190,8 +207,8 @@ bool BatchFill::fill(std::string_view input, std::span<const LinkForm> forms, st
     if (const std::string_view start = input.substr(0, 64);
         schemeLetter && start.find('%') != start.npos) {
         std::u16string wide(start.size(), u'\0');
-        std::ranges::transform(start, wide.begin(),
-                               [](char c) { return char16_t(std::uint8_t(c)); });
+        std::transform(start.begin(), start.end(), wide.begin(),
+                       [](char c) { return char16_t(std::uint8_t(c)); });
         if (fieldOfInput(wide) != FieldId::Text1) {
             return false;
         }
