@@ -73,8 +73,9 @@ constexpr auto valuesWithPadding = [] {
 void writeBase64Plain(std::span<const std::uint8_t> bytes, char* to) {
     for (std::size_t i = 0; i < bytes.size(); i += 3, to += 4) {
         const std::size_t rest = bytes.size() - i;
-        const unsigned group = unsigned(bytes[i]) << 16 | (rest > 1 ? bytes[i + 1] << 8 : 0) |
-                               (rest > 2 ? bytes[i + 2] : 0);
+        const unsigned group = unsigned(bytes[i]) << 16 |
+                               (rest > 1 ? unsigned(bytes[i + 1]) << 8 : 0u) |
+                               (rest > 2 ? unsigned(bytes[i + 2]) : 0u);
         to[0] = base64Alphabet[group >> 18];
         to[1] = base64Alphabet[group >> 12 & 0x3F];
         to[2] = rest > 1 ? base64Alphabet[group >> 6 & 0x3F] : '=';
