@@ -98,7 +98,7 @@ std::uint64_t stopsIn64(const std::uint8_t* from) {
 // What startsWithScheme takes a scheme to be; in plain loops, as the WebAssembly build's
 // library has no std::ranges algorithms.
 constexpr bool schemesAreLower() {
-    for (const LinkForm& link : links) {
+    for (const LinkForm& link : threeLinks) {
         if (link.scheme.size() < 4) {
             return false;
         }
@@ -190,7 +190,7 @@ bool readAsUtf8(const std::uint8_t* from, std::size_t firstWide, std::size_t siz
 bool BatchFill::fill(std::string_view input, std::span<const LinkForm> forms, std::string& out) {
     const char first = input.empty() ? '\0' : char(input[0] | 0x20);
     bool schemeLetter = false; // the input begins as a scheme does
-    for (const LinkForm& link : links) {
+    for (const LinkForm& link : threeLinks) {
         if (first != link.scheme.front()) {
             continue;
         }

@@ -83,6 +83,6 @@ static_assert([] {
 }());
 
 // The three links: the forms after the http address.
-inline constexpr std::span<const LinkForm, 3> links(linkForms.data() + 1, 3);
+inline constexpr std::span<const LinkForm, 3> threeLinks(linkForms.data() + 1, 3);
 
 } // namespace orvanthe

@@ -236,7 +236,7 @@ void Form1::toAddress(const LinkForm& link) {
 
 void Form1::toLinks() {
     const Class1 codec;
-    for (const LinkForm& link : links) {
+    for (const LinkForm& link : threeLinks) {
         Field& work = at(*link.work);
         work.assign({link.head, text(FieldId::Text1), link.end});
         work.assign(codec.Base64Encode(work.text()));
@@ -264,13 +264,13 @@ FieldId fieldOfInput(std::u16string_view input) {
     // an escape cut at the end is left alone and lies behind any scheme.
     constexpr std::size_t longestEscaped = 3 * [] {
         std::size_t longest = 0;
-        for (const LinkForm& link : links) {
+        for (const LinkForm& link : threeLinks) {
             longest = std::max(longest, link.scheme.size());
         }
         return longest;
     }();
     const std::u16string start = unescapedLink(trimmed(input).substr(0, longestEscaped));
-    for (const LinkForm& link : links) {
+    for (const LinkForm& link : threeLinks) {
         if (startsWithNoCase(start, link.scheme)) {
             return link.field;
         }
