@@ -11,7 +11,7 @@ TEST(LinkTool, AnInputPastTheLongestStringIsNamedAndSkipped) {
     for (const std::size_t size : {std::size_t(100), std::size_t(100'000)}) {
         const std::string input = "qqdl://YQ==\nhttp://" + std::string(size, 'y') + "\nqqdl://Yg==";
         StringStreams streams(input);
-        cli::LinkTool tool(cli::Target::Http, streams);
+        cli::LinkTool tool(target(0), streams);
         tool.limitInput(size);
         EXPECT_FALSE(tool.convertLines() ||
                      tool.convert(input.substr(12, size + 7), "argument", 2));
@@ -26,7 +26,7 @@ TEST(LinkTool, AnInputPastTheLongestStringIsNamedAndSkipped) {
 // A read that fails: the results of the lines before it come out, then the reason.
 TEST(LinkTool, AReadErrorComesAfterTheResultsBeforeIt) {
     StringStreams streams("qqdl://YQ==\nqqdl://Yg==", true);
-    cli::LinkTool tool(cli::Target::Http, streams);
+    cli::LinkTool tool(target(0), streams);
     tool.convertLines();
     EXPECT_EQ(std::tuple(tool.failed(), streams.out[0], streams.out[1]),
               std::tuple(true, "a\n",
