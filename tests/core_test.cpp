@@ -119,8 +119,9 @@ TEST(Field, EveryAssignmentStopsAtTheFirstNulAndMayReuseItsOwnText) {
 // What the command-line tool writes: each character at the edges of its UTF-8 forms; a lone
 // surrogate becomes U+FFFD.
 TEST(Utf8, EncodesEachFormAndLoneSurrogatesAsReplacements) {
-    EXPECT_EQ(encodeUtf8(u"\x7F\x80\xD800\xD800\xDC00\xDBFF\xDFFF\xDC00z"),
-              "\x7F\xC2\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz");
+    EXPECT_EQ(encodeUtf8(u"\x7F\x80\xD800\xD800\xDC00\xDBFF\xDFFF\xDC00z\xD83D\xDE00"),
+              "\x7F\xC2\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBDz"
+              "\xF0\x9F\x98\x80");
 }
 
 // A link may carry quotes to smuggle options in behind it: an option counts only alone.
