@@ -7,7 +7,7 @@ import {readdirSync, readFileSync} from 'node:fs';
 import path from 'node:path';
 import {gzipSync} from 'node:zlib';
 import puppeteer from 'puppeteer-core';
-import {serveSite} from '../scripts/serve-site.mjs';
+import {launchChromium, serveSite} from '../scripts/serve-site.mjs';
 
 const [site, link] = process.argv.slice(2);
 const median = (values) => values.sort((a, b) => a - b)[values.length >> 1];
@@ -35,11 +35,7 @@ console.log(`native orvanthe-link --to http, whole process: ${ms(median(native))
 
 const server = await serveSite(site, 0);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1',
-        '--disable-background-networking', '--disable-component-update'],
-});
+const browser = await launchChromium(puppeteer);
 try {
     const page = await browser.newPage();
     const ready = [];

@@ -35,6 +35,17 @@ export async function serveSite(folder, port) {
     return server;
 }
 
+// Debian's chromium, headless, for the page's test and benchmark: kept to this machine, for
+// even headless it calls outside hosts by default. `puppeteer` is puppeteer-core, which the
+// server itself does not need.
+export function launchChromium(puppeteer) {
+    return puppeteer.launch({
+        executablePath: '/usr/bin/chromium', headless: true,
+        args: ['--no-sandbox', '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1',
+            '--disable-background-networking', '--disable-component-update'],
+    });
+}
+
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
     const [folder, port] = process.argv.slice(2);
     const server = await serveSite(folder, Number(port));

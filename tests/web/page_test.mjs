@@ -4,7 +4,7 @@
 import {spawnSync} from 'node:child_process';
 import {readFileSync} from 'node:fs';
 import puppeteer from 'puppeteer-core';
-import {serveSite} from '../../scripts/serve-site.mjs';
+import {launchChromium, serveSite} from '../../scripts/serve-site.mjs';
 
 const [site, casesPath, link, screenshot] = process.argv.slice(2);
 let passed = 0;
@@ -34,11 +34,7 @@ function native(args, input) {
 const server = await serveSite(site, 0);
 const origin = `http://127.0.0.1:${server.address().port}`;
 
-const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1',
-        '--disable-background-networking', '--disable-component-update'],
-});
+const browser = await launchChromium(puppeteer);
 try {
     const context = browser.defaultBrowserContext();
     await context.overridePermissions(origin, ['clipboard-read', 'clipboard-write',
