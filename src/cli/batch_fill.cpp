@@ -182,7 +182,7 @@ char16_t plainCharacterOf(const CodePage& codePage, std::uint16_t code) {
 bool readAsUtf8(const std::uint8_t* from, std::size_t firstWide, std::size_t size) {
     return firstWide < size && from[firstWide] >= 0xE0 && from[firstWide] <= 0xF4 &&
            size - firstWide > 1 && (from[firstWide + 1] & 0xC0) == 0x80 &&
-           readsAsUtf8({from + firstWide, size - firstWide});
+           utf8Reading({from + firstWide, size - firstWide}).has_value();
 }
 
 } // namespace

@@ -74,10 +74,9 @@ std::u16string Class1::Base64Decode(std::u16string_view InStr1) const {
     const std::span<const std::uint8_t> bytes(output);
     const auto zero = std::size_t(std::find(output.begin(), output.end(), 0) - output.begin());
     const std::span<const std::uint8_t> prefix = bytes.first(zero);
-    if (readsAsUtf8(prefix)) {
-        std::u16string text = *decodeUtf8(prefix);
-        text.append(AnsiBytesToText(bytes.subspan(zero)));
-        return text;
+    if (auto text = utf8Reading(prefix)) {
+        text->append(AnsiBytesToText(bytes.subspan(zero)));
+        return std::move(*text);
     }
     return AnsiBytesToText(bytes);
 }

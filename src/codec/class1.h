@@ -22,7 +22,7 @@ public:
     // character is ignored, and a last group of two or three characters is read as if
     // completed with "=". Padding is not trimmed and one spare zero byte follows, so the
     // text ends in NUL characters: callers keep what precedes the first.
-    // The bytes before the first zero are read as UTF-8 where readsAsUtf8 says so; otherwise
+    // The bytes before the first zero are read as UTF-8 where utf8Reading gives them; otherwise
     // they are walked as ANSI bytes (AnsiBytesToText).
     std::u16string Base64Decode(std::u16string_view InStr1) const;
 

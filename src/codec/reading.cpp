@@ -94,12 +94,15 @@ int weightOfCodePageText(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-bool readsAsUtf8(std::span<const std::uint8_t> bytes) {
+std::optional<std::u16string> utf8Reading(std::span<const std::uint8_t> bytes) {
     if (std::none_of(bytes.begin(), bytes.end(), [](std::uint8_t byte) { return byte >= 0x80; })) {
-        return false;
+        return std::nullopt;
     }
-    const auto text = decodeUtf8(bytes, Utf8Forms::WithoutTwoByte);
-    return text && utf8ReadingWins(*text, bytes);
+    auto text = decodeUtf8(bytes, Utf8Forms::WithoutTwoByte);
+    if (text && !utf8ReadingWins(*text, bytes)) {
+        text.reset();
+    }
+    return text;
 }
 
 bool utf8ReadingWins(std::u16string_view text, std::span<const std::uint8_t> bytes) {
